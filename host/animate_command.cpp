@@ -1,0 +1,3 @@
+#include "host/command.h"
+
+int RunAnimate(ReriduLibrary&, const Arguments&) { return NotAvailable(L"animate"); }

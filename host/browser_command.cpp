@@ -1,0 +1,3 @@
+#include "host/command.h"
+
+int RunBrowser(ReriduLibrary&, const Arguments&) { return NotAvailable(L"browser"); }

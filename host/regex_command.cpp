@@ -1,0 +1,3 @@
+#include "host/command.h"
+
+int RunRegex(ReriduLibrary&, const Arguments&) { return NotAvailable(L"regex"); }

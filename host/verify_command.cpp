@@ -1,0 +1,3 @@
+#include "host/command.h"
+
+int RunVerify(ReriduLibrary&, const Arguments&) { return NotAvailable(L"verify"); }

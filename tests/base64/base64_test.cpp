@@ -1,0 +1,220 @@
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/base64/codec.h"
+
+namespace {
+
+constexpr unsigned char kSentinel = 0xA5;
+
+std::string RandomBytes(size_t n, std::mt19937& random) {
+    std::string bytes(n, '\0');
+    for (char& b : bytes) b = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+// What the encoder must produce, written out the slow way.
+std::string ReferenceEncoding(const std::string& bytes) {
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    size_t lineCount = 0;
+    size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const std::uint32_t v = (std::uint32_t{static_cast<unsigned char>(bytes[i])} << 16) |
+                                (std::uint32_t{static_cast<unsigned char>(bytes[i + 1])} << 8) |
+                                static_cast<unsigned char>(bytes[i + 2]);
+        for (int shift = 18; shift >= 0; shift -= 6) text += alphabet[(v >> shift) & 63];
+        if ((lineCount += 4) == 2048) {
+            text += "\r\n";
+            lineCount = 0;
+        }
+    }
+    const size_t rest = bytes.size() - i;
+    if (rest > 0) {
+        std::uint32_t v = std::uint32_t{static_cast<unsigned char>(bytes[i])} << 16;
+        if (rest == 2) v |= std::uint32_t{static_cast<unsigned char>(bytes[i + 1])} << 8;
+        text += alphabet[(v >> 18) & 63];
+        text += alphabet[(v >> 12) & 63];
+        text += rest == 2 ? alphabet[(v >> 6) & 63] : '=';
+        text += '=';
+    }
+    return text;
+}
+
+class Harness {
+public:
+    explicit Harness(const Base64Codec& codec) : codec_(codec) {}
+
+    // Encodes into a buffer of exactly the advertised size and checks nothing
+    // beyond the returned count was touched.
+    std::string Encode(const std::string& bytes) const {
+        const auto size = static_cast<std::uint32_t>(codec_.encodeSize(static_cast<std::uint32_t>(bytes.size())));
+        std::vector<unsigned char> out(size + 1, kSentinel);
+        const int written = codec_.encode(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                          static_cast<std::uint32_t>(bytes.size()), out.data(), size);
+        EXPECT_GE(written, 0);
+        EXPECT_LE(static_cast<std::uint32_t>(written), size);
+        EXPECT_EQ(out[size], kSentinel) << "wrote past dstlen";
+        return std::string(out.begin(), out.begin() + std::max(written, 0));
+    }
+
+    std::string Decode(const std::string& text) const {
+        const auto size = static_cast<std::uint32_t>(codec_.decodeSize(static_cast<std::uint32_t>(text.size())));
+        std::vector<unsigned char> out(size + 1, kSentinel);
+        const int written = codec_.decode(text.data(), static_cast<std::uint32_t>(text.size()), out.data(), size);
+        EXPECT_GE(written, 0);
+        EXPECT_LE(static_cast<std::uint32_t>(written), size);
+        EXPECT_EQ(out[size], kSentinel) << "wrote past dstlen";
+        return std::string(out.begin(), out.begin() + std::max(written, 0));
+    }
+
+private:
+    const Base64Codec& codec_;
+};
+
+}  // namespace
+
+TEST_P(Base64Test, SizeFormulasMatchTheDocumentedValues) {
+    const Base64Codec& codec = GetParam();
+    const std::pair<std::uint32_t, int> encodeSizes[] = {
+        {0, 0}, {1, 4}, {2, 4}, {3, 4}, {4, 8}, {1535, 2050}, {1536, 2050}, {1537, 2054}, {3072, 4100}};
+    for (const auto& [n, size] : encodeSizes) EXPECT_EQ(codec.encodeSize(n), size) << "n = " << n;
+
+    const std::pair<std::uint32_t, int> decodeSizes[] = {{0, 0}, {1, 3}, {4, 3}, {5, 6}, {2050, 1539}};
+    for (const auto& [n, size] : decodeSizes) EXPECT_EQ(codec.decodeSize(n), size) << "n = " << n;
+}
+
+TEST_P(Base64Test, SizeFormulasRefuseResultsThatDoNotFitIn32Bits) {
+    const Base64Codec& codec = GetParam();
+    // Exact 64-bit value, returned as its 32-bit pattern while it fits.
+    auto encodeBound = [](std::uint64_t n) {
+        const std::uint64_t e = (n + 2) / 3 * 4;
+        return e + 2 * (e / 2048);
+    };
+    for (std::uint64_t n : {0xBFFFFFFFull, 0xBF400000ull, 0xBF600000ull, 0xBFA00000ull, 0xC0000000ull,
+                            0xFFFFFFFDull, 0xFFFFFFFEull, 0xFFFFFFFFull}) {
+        const std::uint64_t bound = encodeBound(n);
+        const auto expected = bound > UINT32_MAX ? 0u : static_cast<std::uint32_t>(bound);
+        EXPECT_EQ(static_cast<std::uint32_t>(codec.encodeSize(static_cast<std::uint32_t>(n))), expected)
+            << "n = " << n;
+    }
+    EXPECT_EQ(static_cast<std::uint32_t>(codec.decodeSize(0xFFFFFFFCu)), 0xBFFFFFFDu);
+    EXPECT_EQ(codec.decodeSize(0xFFFFFFFDu), 0);
+    EXPECT_EQ(codec.decodeSize(0xFFFFFFFEu), 0);
+    EXPECT_EQ(codec.decodeSize(0xFFFFFFFFu), 0);
+}
+
+TEST_P(Base64Test, OversizedLengthsFailWithoutReadingOrWriting) {
+    const Base64Codec& codec = GetParam();
+    // Both buffers are tiny: the functions must refuse before touching them.
+    const unsigned char src[4] = {'Q', 'U', 'J', 'D'};
+    unsigned char dst[8];
+    std::fill(std::begin(dst), std::end(dst), kSentinel);
+    EXPECT_EQ(codec.encode(src, 0xFFFFFFFFu, dst, 0xFFFFFFFFu), 0);
+    EXPECT_EQ(codec.decode(reinterpret_cast<const char*>(src), 0xFFFFFFFEu, dst, 0xFFFFFFFFu), 0);
+    for (unsigned char b : dst) EXPECT_EQ(b, kSentinel);
+}
+
+TEST_P(Base64Test, Rfc4648Vectors) {
+    Harness codec(GetParam());
+    const std::pair<std::string, std::string> vectors[] = {
+        {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},          {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"\xff\xfe\xfd", "//79"}, {std::string(3, '\0'), "AAAA"}};
+    for (const auto& [bytes, text] : vectors) {
+        EXPECT_EQ(codec.Encode(bytes), text);
+        EXPECT_EQ(codec.Decode(text), bytes);
+    }
+}
+
+TEST_P(Base64Test, EncoderBreaksLinesAfter2048Characters) {
+    Harness codec(GetParam());
+    std::mt19937 random(1);
+
+    const std::string full = codec.Encode(RandomBytes(1536, random));
+    ASSERT_EQ(full.size(), 2050u);
+    EXPECT_EQ(full.substr(2048), "\r\n") << "the last full group of a line still ends it";
+
+    const std::string onePadded = codec.Encode(RandomBytes(1537, random));
+    ASSERT_EQ(onePadded.size(), 2054u);
+    EXPECT_EQ(onePadded.substr(2048, 2), "\r\n");
+    EXPECT_EQ(onePadded.substr(2052), "==");
+
+    const std::string short1535 = codec.Encode(RandomBytes(1535, random));
+    EXPECT_EQ(short1535.size(), 2048u) << "a partial group never counts towards the line";
+    EXPECT_EQ(short1535.find('\r'), std::string::npos);
+}
+
+TEST_P(Base64Test, EncodingMatchesReferenceAcrossSizes) {
+    Harness codec(GetParam());
+    std::mt19937 random(2);
+    std::vector<size_t> sizes;
+    for (size_t n = 1; n <= 64; ++n) sizes.push_back(n);
+    for (size_t line : {1536u, 3072u, 4608u, 1536u * 100})
+        for (size_t n = line - 4; n <= line + 4; ++n) sizes.push_back(n);
+    for (size_t n = 100; n < 20000; n += 997) sizes.push_back(n);
+
+    for (size_t n : sizes) {
+        const std::string bytes = RandomBytes(n, random);
+        const std::string text = codec.Encode(bytes);
+        ASSERT_EQ(text, ReferenceEncoding(bytes)) << "n = " << n;
+        ASSERT_EQ(codec.Decode(text), bytes) << "n = " << n;
+    }
+}
+
+TEST_P(Base64Test, DecoderSkipsEverythingOutsideTheAlphabet) {
+    Harness codec(GetParam());
+    EXPECT_EQ(codec.Decode("Zm9v\r\nYmFy"), "foobar");
+    EXPECT_EQ(codec.Decode(" Z m\t9\nv "), "foo");
+    EXPECT_EQ(codec.Decode("Zm9vYg"), "foob") << "pads are optional";
+    EXPECT_EQ(codec.Decode("Zm9vYmE"), "fooba");
+    EXPECT_EQ(codec.Decode("Zm9v=Zm9v"), "foofoo") << "a pad does not end decoding";
+    EXPECT_EQ(codec.Decode("Zm9vY"), "foo") << "one leftover character adds nothing";
+    EXPECT_EQ(codec.Decode("Z"), "");
+    EXPECT_EQ(codec.Decode("-_.!~*"), "") << "no URL-safe alphabet";
+
+    // Every byte value outside the alphabet, spread through a long encoding.
+    std::string junk;
+    for (int c = 0; c < 256; ++c)
+        if (!std::isalnum(c) && c != '+' && c != '/') junk += static_cast<char>(c);
+    std::mt19937 random(3);
+    const std::string bytes = RandomBytes(5000, random);
+    const std::string clean = codec.Encode(bytes);
+    std::string noisy;
+    for (char c : clean) {
+        if (random() % 3 == 0) noisy += junk[random() % junk.size()];
+        noisy += c;
+    }
+    EXPECT_EQ(codec.Decode(noisy), bytes);
+}
+
+TEST_P(Base64Test, EncodeRefusesBadArgumentsWithoutWriting) {
+    const Base64Codec& codec = GetParam();
+    const unsigned char src[3] = {'f', 'o', 'o'};
+    unsigned char dst[8];
+    std::fill(std::begin(dst), std::end(dst), kSentinel);
+    EXPECT_EQ(codec.encode(nullptr, 3, dst, sizeof dst), 0);
+    EXPECT_EQ(codec.encode(src, 0, dst, sizeof dst), 0);
+    EXPECT_EQ(codec.encode(src, 3, dst, 3), 0) << "dstlen below the bound";
+    EXPECT_EQ(codec.encode(src, 3, nullptr, sizeof dst), 0);
+    for (unsigned char b : dst) EXPECT_EQ(b, kSentinel);
+    EXPECT_EQ(codec.encode(src, 3, dst, 4), 4);
+}
+
+TEST_P(Base64Test, DecodeRefusesBadArgumentsWithoutWriting) {
+    const Base64Codec& codec = GetParam();
+    const char text[] = "Zg==";  // one byte of output, bound 3
+    unsigned char dst[8];
+    std::fill(std::begin(dst), std::end(dst), kSentinel);
+    EXPECT_EQ(codec.decode(nullptr, 4, dst, sizeof dst), 0);
+    EXPECT_EQ(codec.decode(text, 4, nullptr, sizeof dst), 0);
+    EXPECT_EQ(codec.decode(text, 0, dst, sizeof dst), 0);
+    EXPECT_EQ(codec.decode(text, 4, dst, 2), 0) << "one below the bound, although 1 byte would fit";
+    for (unsigned char b : dst) EXPECT_EQ(b, kSentinel);
+    EXPECT_EQ(codec.decode(text, 4, dst, 3), 1);
+    EXPECT_EQ(dst[0], 'f');
+}
