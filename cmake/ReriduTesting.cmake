@@ -30,6 +30,8 @@ function(reridu_add_test name)
     return()
   endif()
   add_test(NAME ${name} COMMAND ${name})
+  # A hung test must not eat the whole CI run.
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
