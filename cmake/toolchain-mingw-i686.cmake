@@ -1,16 +1,5 @@
 # Cross toolchain for the shipped 32-bit Windows build. This machine cannot run
 # 32-bit code, so no emulator is set: the i686 tests are static checks only.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(RERIDU_MINGW_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${RERIDU_MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${RERIDU_MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER  ${RERIDU_MINGW_TRIPLET}-windres)
-set(CMAKE_OBJDUMP      ${RERIDU_MINGW_TRIPLET}-objdump)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${RERIDU_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

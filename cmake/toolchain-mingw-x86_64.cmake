@@ -1,19 +1,7 @@
 # Cross toolchain for the 64-bit Windows build, the one Wine runs here.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(RERIDU_MINGW_TRIPLET x86_64-w64-mingw32)
-# The posix thread model: GoogleTest needs std::mutex, which the win32 model of GCC 12 lacks.
-set(CMAKE_C_COMPILER   ${RERIDU_MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${RERIDU_MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER  ${RERIDU_MINGW_TRIPLET}-windres)
-set(CMAKE_OBJDUMP      ${RERIDU_MINGW_TRIPLET}-objdump)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${RERIDU_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
 
 # Every Windows program (tests included) runs through Wine with the build tree's own prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)

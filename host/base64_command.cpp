@@ -17,35 +17,38 @@ constexpr wchar_t kUsage[] =
     L"Base64 text, skipping every character outside the alphabet. The result\n"
     L"goes to standard output exactly as the library produces it.\n";
 
+// Sizes the output with sizeOf, fills it with transform(input, length,
+// output, capacity) and trims it to the count returned.
+template <class Transform>
+int Transcode(const std::string& input, int (*sizeOf)(unsigned), Transform transform, std::string& output) {
+    if (input.empty()) return 0;
+    const auto length = static_cast<unsigned>(input.size());
+    const auto capacity = static_cast<unsigned>(sizeOf(length));
+    if (capacity == 0) return Fail(L"base64: the input is too large");
+    output.resize(capacity);
+    const int written = transform(input.data(), length, reinterpret_cast<unsigned char*>(output.data()), capacity);
+    // 0 is also the decoder's answer for text without a complete group: an empty result, not an error.
+    output.resize(written > 0 ? static_cast<unsigned>(written) : 0);
+    return 0;
+}
+
 int Encode(ReriduLibrary& library, const std::string& input, std::string& output) {
     auto* sizeOf = library.Get<decltype(Base64_GetEncodeSize)>("Base64_GetEncodeSize");
     auto* encode = library.Get<decltype(Base64_Encode)>("Base64_Encode");
     if (sizeOf == nullptr || encode == nullptr) return Fail(library.error());
-    if (input.empty()) return 0;
-    const auto length = static_cast<unsigned>(input.size());
-    const auto capacity = static_cast<unsigned>(sizeOf(length));
-    if (capacity == 0) return Fail(L"the input is too large to encode");
-    output.resize(capacity);
-    const int written = encode(reinterpret_cast<const unsigned char*>(input.data()), length,
-                               reinterpret_cast<unsigned char*>(output.data()), capacity);
-    if (written <= 0) return Fail(L"encoding failed");
-    output.resize(static_cast<unsigned>(written));
-    return 0;
+    return Transcode(
+        input, sizeOf,
+        [encode](const char* src, unsigned srclen, unsigned char* dst, unsigned dstlen) {
+            return encode(reinterpret_cast<const unsigned char*>(src), srclen, dst, dstlen);
+        },
+        output);
 }
 
 int Decode(ReriduLibrary& library, const std::string& input, std::string& output) {
     auto* sizeOf = library.Get<decltype(Base64_GetDecodeSize)>("Base64_GetDecodeSize");
     auto* decode = library.Get<decltype(Base64_Decode)>("Base64_Decode");
     if (sizeOf == nullptr || decode == nullptr) return Fail(library.error());
-    if (input.empty()) return 0;
-    const auto length = static_cast<unsigned>(input.size());
-    const auto capacity = static_cast<unsigned>(sizeOf(length));
-    if (capacity == 0) return Fail(L"the input is too large to decode");
-    output.resize(capacity);
-    // 0 is also the answer for text with no complete Base64 group: that is an empty result, not an error.
-    const int written = decode(input.data(), length, reinterpret_cast<unsigned char*>(output.data()), capacity);
-    output.resize(written > 0 ? static_cast<unsigned>(written) : 0);
-    return 0;
+    return Transcode(input, sizeOf, decode, output);
 }
 
 }  // namespace
