@@ -63,7 +63,7 @@ bool CKtAnimationMakerImpl::StartAnimation(HWND window) {
     const auto queue = queues_.find(window);
     if (queue == queues_.end() || queue->second.front().timer != 0) return false;
     PostMessageW(window, messages_.start, 0, 0);
-    return StartHeadMove(queue->second);
+    return StartRecord(queue->second.front());
 }
 
 void CKtAnimationMakerImpl::Initialize(unsigned framesPerSecond, bool moveSelf) {
@@ -77,19 +77,18 @@ bool CKtAnimationMakerImpl::Reserved(int, int, int, int, int, int, int) { return
 // Creating or killing a thread timer and posting a message neither wait for
 // another thread nor call back into a window procedure, so they are safe
 // under the lock.
-bool CKtAnimationMakerImpl::StartHeadMove(AnimationQueue& queue) {
-    AnimationRecord& head = queue.front();
+bool CKtAnimationMakerImpl::StartRecord(AnimationRecord& record) {
     // Above 1000 frames per second the interval is 0, which SetTimer raises to its minimum.
     const UINT_PTR timer = SetTimer(nullptr, 0, 1000 / framesPerSecond_, &OnTimer);
     if (timer == 0) return false;
     try {
-        runningTimers_.emplace(timer, head.window);
+        runningTimers_.emplace(timer, record.window);
     } catch (const std::bad_alloc&) {
         KillTimer(nullptr, timer);
         return false;
     }
-    head.timer = timer;
-    head.startTick = animation::CurrentTick();
+    record.timer = timer;
+    record.startTick = animation::CurrentTick();
     return true;
 }
 
@@ -100,9 +99,9 @@ void CALLBACK CKtAnimationMakerImpl::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) 
         CKtAnimationMakerImpl* const maker = Current().maker;
         if (maker != nullptr) outcome = maker->Tick(timer);
         if (!outcome) {
-            // Left over from a deleted object, or from one whose timer could
-            // not be killed because another thread deleted it: stop it here,
-            // on its own thread.
+            // No object knows this timer: its object was deleted by another
+            // thread, which cannot kill it, or is older than the current one,
+            // which timers no longer reach. Only its own thread can stop it.
             KillTimer(nullptr, timer);
             return;
         }
@@ -142,7 +141,7 @@ void CKtAnimationMakerImpl::Advance(UINT_PTR timer) {
     queue->second.pop_front();
     if (!queue->second.empty()) {
         // Without a timer the next move waits at the head for StartAnimation.
-        StartHeadMove(queue->second);
+        StartRecord(queue->second.front());
         return;
     }
     queues_.erase(queue);

@@ -74,7 +74,7 @@ private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD);
 
     // All of these run under the lock.
-    bool StartHeadMove(AnimationQueue& queue);
+    bool StartRecord(AnimationRecord& record);
     std::optional<TickOutcome> Tick(UINT_PTR timer);
     void Advance(UINT_PTR timer);
     void ClearAll();
