@@ -1,4 +1,13 @@
-#include "frame/reridu_exports.h"
+#include <new>
 
-// Not available yet: no file is read.
-int __cdecl ReRidu_VerifySignature(const wchar_t*, const wchar_t*) { return 0; }
+#include "frame/reridu_exports.h"
+#include "signature/publisher_check.h"
+
+int __cdecl ReRidu_VerifySignature(const wchar_t* filePath, const wchar_t* signerName) {
+    try {
+        return static_cast<int>(signature::CheckPublisher(filePath, signerName));
+    } catch (const std::bad_alloc&) {
+        // A signature that does not fit in memory cannot be read.
+        return static_cast<int>(signature::Verdict::kNoReadableSignature);
+    }
+}
