@@ -53,16 +53,18 @@ void AppendLength(Bytes& out, std::size_t length) {
 
 DerElement ParseDer(const std::uint8_t* der, const std::uint8_t* end) { return Parse(der, end, 0); }
 
-Bytes EncodeDer(const DerElement& element) {
+Bytes EncodeContents(const DerElement& element) {
+    if (element.children.empty()) return element.contents;
     Bytes body;
-    if (element.children.empty()) {
-        body = element.contents;
-    } else {
-        for (const DerElement& child : element.children) {
-            const Bytes encoded = EncodeDer(child);
-            body.insert(body.end(), encoded.begin(), encoded.end());
-        }
+    for (const DerElement& child : element.children) {
+        const Bytes encoded = EncodeDer(child);
+        body.insert(body.end(), encoded.begin(), encoded.end());
     }
+    return body;
+}
+
+Bytes EncodeDer(const DerElement& element) {
+    const Bytes body = EncodeContents(element);
     Bytes out{element.tag};
     AppendLength(out, body.size());
     out.insert(out.end(), body.begin(), body.end());

@@ -22,3 +22,4 @@ DerElement ParseDer(const std::uint8_t* der, const std::uint8_t* end);
 // An element without children is written from `contents` even when its tag
 // is constructed, so a test can put any bytes inside any tag.
 Bytes EncodeDer(const DerElement& element);
+Bytes EncodeContents(const DerElement& element);  // without the tag and length
