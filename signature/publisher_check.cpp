@@ -29,9 +29,9 @@ std::optional<EmbeddedSignature> ReadEmbeddedSignature(const wchar_t* filePath) 
                                        CERT_QUERY_FORMAT_FLAG_BINARY, 0, nullptr, nullptr, nullptr, &store,
                                        &message, nullptr);
     // Owned before anything is checked, so that a half-filled answer is released too.
-    EmbeddedSignature signature{ScopedCertStore(store), ScopedCryptMsg(message)};
-    if (!read || !signature.certificates || !signature.message) return std::nullopt;
-    return signature;
+    EmbeddedSignature embedded{ScopedCertStore(store), ScopedCryptMsg(message)};
+    if (!read || !embedded.certificates || !embedded.message) return std::nullopt;
+    return embedded;
 }
 
 // The first signer's CMSG_SIGNER_INFO followed by the data its pointers

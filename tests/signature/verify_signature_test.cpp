@@ -169,6 +169,7 @@ TEST_F(SignedCopies, SignerWithoutItsCertificateGivesZero) {
     }
 }
 
+// A signature nobody signed has no first signer to name.
 TEST_F(SignedCopies, SignatureWithoutSignersGivesZero) {
     SignerInfos(signature_).children.clear();
     EXPECT_EQ(VerifyChanged(kPublisherName), kNoReadableSignature);
