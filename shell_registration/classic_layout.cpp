@@ -19,30 +19,30 @@ constexpr When SystemClasses = When::SystemClasses;
 // The browser's own class always; the system's classes unless the mode
 // keeps to the browser's own class. htmlfile gets no icon here.
 constexpr Row kClasses[] = {
-    // root key                                          value    data                        op condition
-    {HKCR, L"{progid}\\ShellEx",                         Default, NoData,                     X},
-    {HKCR, L".htm",                                      Default, Sz(L"{progid}"),            E, SystemClasses},
-    {HKCR, L".html",                                     Default, Sz(L"{progid}"),            E, SystemClasses},
-    {HKCR, L".mht",                                      Default, Sz(L"{progid}"),            E, SystemClasses},
-    {HKCR, L".url",                                      Default, Sz(L"InternetShortcut"),    E, SystemClasses},
-    {HKCR, L"{progid}",                                  Default, Sz(L"Quorvel Document"),    C},
-    {HKCR, L"{progid}\\DefaultIcon",                     Default, Sz(L"{docicon}"),           C},
-    {HKCR, L"{progid}\\shell\\open",                     Default, Sz(L"{display}"),           C},
-    {HKCR, L"{progid}\\Shell\\open\\command",            Default, Sz(L"{cmd}"),               C},
-    {HKCR, L"htmlfile\\shell\\{client}",                 Default, Sz(L"{display}"),           C, SystemClasses},
-    {HKCR, L"htmlfile\\shell\\{client}\\command",        Default, Sz(L"{cmd}"),               C, SystemClasses},
-    {HKCR, L"htmlfile\\shell",                           Default, Sz(L"{client}"),            E, SystemClasses},
-    {HKCR, L"htmlfile\\shell\\open\\command",            Default, Sz(L"{cmd}"),               E, SystemClasses},
-    {HKCR, L"mhtmlfile\\DefaultIcon",                    Default, Sz(L"{docicon}"),           E, SystemClasses},
-    {HKCR, L"mhtmlfile\\shell\\{client}",                Default, Sz(L"{display}"),           C, SystemClasses},
-    {HKCR, L"mhtmlfile\\shell\\{client}\\command",       Default, Sz(L"{cmd}"),               C, SystemClasses},
-    {HKCR, L"mhtmlfile\\shell",                          Default, Sz(L"{client}"),            E, SystemClasses},
-    {HKCR, L"mhtmlfile\\shell\\open\\command",           Default, Sz(L"{cmd}"),               E, SystemClasses},
-    {HKCR, L"InternetShortcut\\DefaultIcon",             Default, Sz(L"{docicon}"),           E, SystemClasses},
-    {HKCR, L"InternetShortcut\\shell\\{client}",         Default, Sz(L"{display}"),           C, SystemClasses},
-    {HKCR, L"InternetShortcut\\shell\\{client}\\command",Default, Sz(L"{cmd}"),               C, SystemClasses},
-    {HKCR, L"InternetShortcut\\shell",                   Default, Sz(L"{client}"),            E, SystemClasses},
-    {HKCR, L"InternetShortcut\\shell\\open\\command",    Default, Sz(L"{cmd}"),               E, SystemClasses},
+    //     key                                             value    data                      op  condition
+    {HKCR, L"{progid}\\ShellEx",                           Default, NoData,                   X},
+    {HKCR, L".htm",                                        Default, Sz(L"{progid}"),          E, SystemClasses},
+    {HKCR, L".html",                                       Default, Sz(L"{progid}"),          E, SystemClasses},
+    {HKCR, L".mht",                                        Default, Sz(L"{progid}"),          E, SystemClasses},
+    {HKCR, L".url",                                        Default, Sz(L"InternetShortcut"),  E, SystemClasses},
+    {HKCR, L"{progid}",                                    Default, Sz(L"Quorvel Document"),  C},
+    {HKCR, L"{progid}\\DefaultIcon",                       Default, Sz(L"{docicon}"),         C},
+    {HKCR, L"{progid}\\shell\\open",                       Default, Sz(L"{display}"),         C},
+    {HKCR, L"{progid}\\Shell\\open\\command",              Default, Sz(L"{cmd}"),             C},
+    {HKCR, L"htmlfile\\shell\\{client}",                   Default, Sz(L"{display}"),         C, SystemClasses},
+    {HKCR, L"htmlfile\\shell\\{client}\\command",          Default, Sz(L"{cmd}"),             C, SystemClasses},
+    {HKCR, L"htmlfile\\shell",                             Default, Sz(L"{client}"),          E, SystemClasses},
+    {HKCR, L"htmlfile\\shell\\open\\command",              Default, Sz(L"{cmd}"),             E, SystemClasses},
+    {HKCR, L"mhtmlfile\\DefaultIcon",                      Default, Sz(L"{docicon}"),         E, SystemClasses},
+    {HKCR, L"mhtmlfile\\shell\\{client}",                  Default, Sz(L"{display}"),         C, SystemClasses},
+    {HKCR, L"mhtmlfile\\shell\\{client}\\command",         Default, Sz(L"{cmd}"),             C, SystemClasses},
+    {HKCR, L"mhtmlfile\\shell",                            Default, Sz(L"{client}"),          E, SystemClasses},
+    {HKCR, L"mhtmlfile\\shell\\open\\command",             Default, Sz(L"{cmd}"),             E, SystemClasses},
+    {HKCR, L"InternetShortcut\\DefaultIcon",               Default, Sz(L"{docicon}"),         E, SystemClasses},
+    {HKCR, L"InternetShortcut\\shell\\{client}",           Default, Sz(L"{display}"),         C, SystemClasses},
+    {HKCR, L"InternetShortcut\\shell\\{client}\\command",  Default, Sz(L"{cmd}"),             C, SystemClasses},
+    {HKCR, L"InternetShortcut\\shell",                     Default, Sz(L"{client}"),          E, SystemClasses},
+    {HKCR, L"InternetShortcut\\shell\\open\\command",      Default, Sz(L"{cmd}"),             E, SystemClasses},
 };
 
 enum class ProtocolVariant { ExistingCommand, FromBackups, Full };
@@ -76,18 +76,18 @@ constexpr ProtocolRow kProtocols[] = {
 };
 
 constexpr Row kClient[] = {
-    // root key                                                value                 data              op
-    {HKLM, CLIENT_KEY,                                         Default,              Sz(L"{display}"), C},
-    {HKLM, CLIENT_KEY L"\\DefaultIcon",                        Default,              Sz(L"{appicon}"), C},
-    {HKLM, CLIENT_KEY L"\\Shell\\open\\command",               Default,              Sz(L"{exe}"),     C},
-    {HKLM, CLIENT_KEY L"\\InstallInfo",                        L"ReinstallCommand",  Sz(L"{setdef}"),  C},
-    {HKLM, CLIENT_KEY L"\\InstallInfo",                        L"ShowIconsCommand",  Sz(L"{setdef}"),  E},
-    {HKLM, CLIENT_KEY L"\\InstallInfo",                        L"HideIconsCommand",  Sz(L"{setdef}"),  E},
-    {HKLM, CLIENT_KEY L"\\InstallInfo",                        L"IconsVisible",      Dword(1),         D},
-    {HKLM, L"Software\\Clients\\StartMenuInternet",            Default,              Sz(L"{client}"),  E},
-    {HKCU, L"Software\\Clients\\StartMenuInternet",            Default,              Sz(L"{client}"),  C},
-    {HKCU, L"Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache", L"{exe}",         Sz(L"{display}"), E},
-    {HKCR, BROWSER_CLASS L"\\LocalServer32\\",                 Default,              Sz(L"{exe}"),     E, When::WithClsid},
+    //     key                                                     value               data              op
+    {HKLM, CLIENT_KEY,                                             Default,            Sz(L"{display}"), C},
+    {HKLM, CLIENT_KEY L"\\DefaultIcon",                            Default,            Sz(L"{appicon}"), C},
+    {HKLM, CLIENT_KEY L"\\Shell\\open\\command",                   Default,            Sz(L"{exe}"),     C},
+    {HKLM, CLIENT_KEY L"\\InstallInfo",                            L"ReinstallCommand", Sz(L"{setdef}"),  C},
+    {HKLM, CLIENT_KEY L"\\InstallInfo",                            L"ShowIconsCommand", Sz(L"{setdef}"),  E},
+    {HKLM, CLIENT_KEY L"\\InstallInfo",                            L"HideIconsCommand", Sz(L"{setdef}"),  E},
+    {HKLM, CLIENT_KEY L"\\InstallInfo",                            L"IconsVisible",    Dword(1),         D},
+    {HKLM, L"Software\\Clients\\StartMenuInternet",                Default,            Sz(L"{client}"),  E},
+    {HKCU, L"Software\\Clients\\StartMenuInternet",                Default,            Sz(L"{client}"),  C},
+    {HKCU, L"Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache", L"{exe}",           Sz(L"{display}"), E},
+    {HKCR, BROWSER_CLASS L"\\LocalServer32\\",                     Default,            Sz(L"{exe}"),     E, WithClsid},
 };
 
 constexpr DWORD kPauseAfterDeletingHttpVerbsMs = 5000;

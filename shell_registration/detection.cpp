@@ -31,7 +31,7 @@ constexpr Check kProgIdCommand[] = {
 constexpr Check kClassicChecks[] = {
     {HKCR, L".html", Default, L"{progid}"},
     {HKCR, L"http\\shell", Default, L"{client}"},
-    {HKCR, BROWSER_CLASS L"\\LocalServer32\\", Default, L"{exe}", When::WithClsid},
+    {HKCR, BROWSER_CLASS L"\\LocalServer32\\", Default, L"{exe}", WithClsid},
 };
 
 constexpr Check kDefaultProgramsChecks[] = {
@@ -40,7 +40,7 @@ constexpr Check kDefaultProgramsChecks[] = {
     {HKCU, FILE_EXTS L".html\\UserChoice", L"Progid", L"{progid}"},
     {HKCU, URL_ASSOCIATIONS L"http\\UserChoice", L"Progid", L"{progid}"},
     {HKCU, URL_ASSOCIATIONS L"https\\UserChoice", L"Progid", L"{progid}"},
-    {HKCU, L"Software\\Classes\\" BROWSER_CLASS L"\\LocalServer32\\", Default, L"{exe}", When::WithClsid},
+    {HKCU, L"Software\\Classes\\" BROWSER_CLASS L"\\LocalServer32\\", Default, L"{exe}", WithClsid},
 };
 
 bool Passes(const Check& check, const Fields& fields) {

@@ -6,6 +6,9 @@
 #define FILE_EXTS L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\"
 #define URL_ASSOCIATIONS L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\"
 
+// The classes of the current user, which HKEY_CLASSES_ROOT shows in front of the machine's.
+#define USER_CLASSES L"Software\\Classes\\"
+
 // The browser's client key under the Start menu's Internet clients.
 #define CLIENT_KEY L"Software\\Clients\\StartMenuInternet\\{client}"
 

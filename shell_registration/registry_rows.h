@@ -81,6 +81,7 @@ constexpr Op D = Op::WriteDwordIfKeyExists;
 constexpr Op X = Op::DeleteTree;
 constexpr Op K = Op::DeleteKey;
 constexpr const wchar_t* Default = nullptr;
+constexpr When WithClsid = When::WithClsid;
 }  // namespace notation
 
 }  // namespace shell_registration

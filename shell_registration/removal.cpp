@@ -5,6 +5,7 @@
 #include "shell_registration/layouts.h"
 #include "shell_registration/platform_generation.h"
 #include "shell_registration/registry_key.h"
+#include "shell_registration/registry_paths.h"
 #include "shell_registration/registry_primitives.h"
 #include "shell_registration/registry_rows.h"
 #include "shell_registration/shell_registration.h"
@@ -17,16 +18,16 @@ using namespace notation;
 // After the system browser's classes are back: the browser's verbs and
 // class, and its client, with the Start menu pointed at the system browser.
 constexpr Row kClassicRemoval[] = {
-    // root key                                           value    data                  op
-    {HKCR, L"htmlfile\\shell\\{client}",                  Default, NoData,               X},
-    {HKCR, L"mhtmlfile\\shell\\{client}",                 Default, NoData,               X},
-    {HKCR, L"http\\shell\\{client}",                      Default, NoData,               X},
-    {HKCR, L"https\\shell\\{client}",                     Default, NoData,               X},
-    {HKCR, L"InternetShortcut\\shell\\{client}",          Default, NoData,               X},
-    {HKCR, L"{progid}",                                   Default, NoData,               X},
-    {HKLM, L"Software\\Clients\\StartMenuInternet",       Default, Sz(L"IEXPLORE.EXE"),  E},
-    {HKCU, L"Software\\Clients\\StartMenuInternet",       Default, Sz(L"IEXPLORE.EXE"),  E},
-    {HKLM, L"Software\\Clients\\StartMenuInternet\\{client}", Default, NoData,           X},
+    //     key                                                 value    data                 op
+    {HKCR, L"htmlfile\\shell\\{client}",                       Default, NoData,              X},
+    {HKCR, L"mhtmlfile\\shell\\{client}",                      Default, NoData,              X},
+    {HKCR, L"http\\shell\\{client}",                           Default, NoData,              X},
+    {HKCR, L"https\\shell\\{client}",                          Default, NoData,              X},
+    {HKCR, L"InternetShortcut\\shell\\{client}",               Default, NoData,              X},
+    {HKCR, L"{progid}",                                        Default, NoData,              X},
+    {HKLM, L"Software\\Clients\\StartMenuInternet",            Default, Sz(L"IEXPLORE.EXE"), E},
+    {HKCU, L"Software\\Clients\\StartMenuInternet",            Default, Sz(L"IEXPLORE.EXE"), E},
+    {HKLM, L"Software\\Clients\\StartMenuInternet\\{client}",  Default, NoData,              X},
 };
 
 // After the system browser's choices are back, and around the
@@ -34,14 +35,16 @@ constexpr Row kClassicRemoval[] = {
 // browser's class, and the per-user classes of the protocols and file types
 // whole, whatever other programs put there.
 constexpr Row kDefaultProgramsRemovalFirst[] = {
-    {HKLM, L"Software\\Clients\\StartMenuInternet\\{client}", Default, NoData, X},
-    {HKCU, L"Software\\Classes\\{progid}",                    Default, NoData, X},
+    //     key                                                 value    data    op
+    {HKLM, L"Software\\Clients\\StartMenuInternet\\{client}",  Default, NoData, X},
+    {HKCU, USER_CLASSES L"{progid}",                           Default, NoData, X},
 };
 constexpr Row kDefaultProgramsRemovalLast[] = {
-    {HKCU, L"Software\\Classes\\http",                        Default, NoData, X},
-    {HKCU, L"Software\\Classes\\https",                       Default, NoData, X},
-    {HKCU, L"Software\\Classes\\htmlfile",                    Default, NoData, X},
-    {HKCU, L"Software\\Classes\\mhtmlfile",                   Default, NoData, X},
+    //     key                                                 value    data    op
+    {HKCU, USER_CLASSES L"http",                               Default, NoData, X},
+    {HKCU, USER_CLASSES L"https",                              Default, NoData, X},
+    {HKCU, USER_CLASSES L"htmlfile",                           Default, NoData, X},
+    {HKCU, USER_CLASSES L"mhtmlfile",                          Default, NoData, X},
 };
 
 enum class Ownership { NoRegistration, OtherExecutable, Caller };

@@ -5,8 +5,10 @@
 
 namespace shell_registration {
 
-// 1 when a layout or the system browser's restore ran; 0 on a platform
-// generation that has no layout, with nothing written.
+// 1 when a layout or the system browser's restore ran; 0, with nothing
+// written, on a platform generation that has no layout or when a
+// registration lacks its executable path, client name or ProgID (or a null
+// display name or icon path).
 int SetDefaultBrowser(int set, const wchar_t* exePath, const wchar_t* clientName, const wchar_t* displayName,
                       const wchar_t* iconPath, int documentIconIndex, int appIconIndex, const wchar_t* progId,
                       bool registerClsid, unsigned modeFlags);

@@ -15,11 +15,11 @@ using namespace notation;
 constexpr std::size_t kMaxSkinTextLength = 1023;
 
 constexpr Row kSkinAssociation[] = {
-    // root key                                   value    data                   op
-    {HKCR, L"{extension}",                        Default, Sz(L"{progid}"),       C},
-    {HKCR, L"{progid}",                           Default, Sz(L"{description}"),  C},
-    {HKCR, L"{progid}\\DefaultIcon",              Default, Sz(L"{icon}"),         C},
-    {HKCR, L"{progid}\\Shell\\Open\\Command",     Default, Sz(L"{command}"),      C},
+    //     key                                      value    data                   op
+    {HKCR, L"{extension}",                          Default, Sz(L"{progid}"),       C},
+    {HKCR, L"{progid}",                             Default, Sz(L"{description}"),  C},
+    {HKCR, L"{progid}\\DefaultIcon",                Default, Sz(L"{icon}"),         C},
+    {HKCR, L"{progid}\\Shell\\Open\\Command",       Default, Sz(L"{command}"),      C},
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
 // Registration, detection and removal where the platform reports major version 6.
+#include "shell_registration/shell_registration.h"
 #include "tests/shell_registration/harness.h"
 
 namespace {
@@ -274,6 +275,54 @@ TEST_F(DefaultProgramsOnMajor6, RemovalWithoutRegisteredApplicationsFailsAfterRe
     EXPECT_THAT(dump, ::testing::Not(::testing::Contains(::testing::HasSubstr("StartMenuInternet\\Quorvel"))));
     EXPECT_THAT(dump, ::testing::Contains(::testing::HasSubstr("HKCU\\Software\\Classes\\http\\shell")))
         << "the per-user protocol classes are deleted after the registered application only";
+}
+
+TEST_F(DefaultProgramsOnMajor6, RefusesARegistrationWithoutItsNames) {
+    // Without an executable, a client or a class the layout would delete the
+    // user's file-type choices and write empty ones in their place.
+    SetString(HKEY_CURRENT_USER, kFileExts + L".htm\\UserChoice", L"Progid", L"OtherHTML");
+    const std::vector<std::string> before = Dump();
+    for (std::wstring Browser::*name : {&Browser::exe, &Browser::client, &Browser::progId}) {
+        Browser nameless;
+        nameless.*name = L"";
+        EXPECT_EQ(SetDefault(nameless), 0);
+    }
+    EXPECT_EQ(shell_registration::SetDefaultBrowser(1, kExe.c_str(), L"Quorvel", nullptr, L"icons.dll", 0, 0,
+                                                    L"QuorvelHTML", false, 0),
+              0);
+    EXPECT_EQ(Dump(), before);
+
+    Browser unnamedDisplay;
+    unnamedDisplay.display = L"";
+    EXPECT_EQ(SetDefault(unnamedDisplay), 1) << "an empty display name is still a name";
+    EXPECT_THAT(Dump(), ::testing::Contains(Sz(kClientKey + L"\\Capabilities\\Startmenu", L"StartMenuInternet", L"")));
+}
+
+TEST_F(DefaultProgramsOnMajor6, OverlongTextIsSkippedNeverCutShort) {
+    // A path of 253 characters fits; its quoted command (260) and install
+    // command (267) do not, and no other row is held back by them.
+    Browser browser;
+    browser.exe = L"C:\\" + std::wstring(250, L'q');
+    EXPECT_EQ(SetDefault(browser, true), 1);
+    const std::vector<std::string> dump = Dump();
+    EXPECT_THAT(dump, ::testing::Contains(Sz(kClientKey + L"\\Shell\\open\\command", L"", browser.exe)));
+    EXPECT_THAT(dump, ::testing::Contains(Sz(L"HKCU\\Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", browser.exe)));
+    EXPECT_THAT(dump, ::testing::Not(::testing::Contains(::testing::HasSubstr("\"\"C:\\q"))))
+        << "no value starts with the quoted path";
+    EXPECT_THAT(dump, ::testing::IsSupersetOf({Sz(kClientKey + L"\\Capabilities", L"ApplicationName", L"Quorvel Browser"),
+                                               Sz(L"HKCU\\Software\\Classes\\http\\shell", L"", L"QuorvelHTML")}));
+
+    // A client name that makes the client key's path too long: the ownership
+    // test cannot read it, so nothing is removed.
+    Browser longClient;
+    longClient.client = std::wstring(230, L'c');
+    FreshRegistry();
+    EXPECT_EQ(SetDefault(longClient), 1);
+    EXPECT_THAT(Dump(), ::testing::Not(::testing::Contains(::testing::HasSubstr("StartMenuInternet\\ccc"))));
+    EXPECT_THAT(Dump(), ::testing::Contains(Sz(L"HKCU\\Software\\Clients\\StartMenuInternet", L"", longClient.client)));
+    const std::vector<std::string> registered = Dump();
+    EXPECT_EQ(Remove(longClient), 0);
+    EXPECT_EQ(Dump(), registered);
 }
 
 }  // namespace
