@@ -25,22 +25,25 @@ struct Check {
 };
 
 constexpr Check kProgIdCommand[] = {
-    {HKCR, L"{progid}\\Shell\\open\\command", Default, L"{cmd}"},
+    //     key                                 value    must equal
+    {HKCR, L"{progid}\\Shell\\open\\command",  Default, L"{cmd}"},
 };
 
 constexpr Check kClassicChecks[] = {
-    {HKCR, L".html", Default, L"{progid}"},
-    {HKCR, L"http\\shell", Default, L"{client}"},
+    //     key                                 value    must equal
+    {HKCR, L".html",                           Default, L"{progid}"},
+    {HKCR, L"http\\shell",                     Default, L"{client}"},
     {HKCR, BROWSER_CLASS L"\\LocalServer32\\", Default, L"{exe}", WithClsid},
 };
 
 constexpr Check kDefaultProgramsChecks[] = {
-    {HKCR, L"{progid}", Default, nullptr},
-    {HKCU, FILE_EXTS L".htm\\UserChoice", L"Progid", L"{progid}"},
-    {HKCU, FILE_EXTS L".html\\UserChoice", L"Progid", L"{progid}"},
-    {HKCU, URL_ASSOCIATIONS L"http\\UserChoice", L"Progid", L"{progid}"},
-    {HKCU, URL_ASSOCIATIONS L"https\\UserChoice", L"Progid", L"{progid}"},
-    {HKCU, L"Software\\Classes\\" BROWSER_CLASS L"\\LocalServer32\\", Default, L"{exe}", WithClsid},
+    //     key                                              value      must equal (none: the key must exist)
+    {HKCR, L"{progid}",                                     Default,   nullptr},
+    {HKCU, FILE_EXTS L".htm\\UserChoice",                   L"Progid", L"{progid}"},
+    {HKCU, FILE_EXTS L".html\\UserChoice",                  L"Progid", L"{progid}"},
+    {HKCU, URL_ASSOCIATIONS L"http\\UserChoice",            L"Progid", L"{progid}"},
+    {HKCU, URL_ASSOCIATIONS L"https\\UserChoice",           L"Progid", L"{progid}"},
+    {HKCU, USER_CLASSES BROWSER_CLASS L"\\LocalServer32\\", Default,   L"{exe}", WithClsid},
 };
 
 bool Passes(const Check& check, const Fields& fields) {

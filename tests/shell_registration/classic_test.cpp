@@ -215,37 +215,29 @@ TEST_F(ClassicOnMajor5, UnsetGivesInternetExplorerItsClassesBackWhereTheyExist) 
     EXPECT_THAT(Dump(), IsSupersetOf(Lines(classes)));
 }
 
-TEST_F(ClassicOnMajor5, DetectsItsOwnRegistrationUntilUnset) {
-    // Set, detect, unset, detect; the local server counts only when asked.
+TEST_F(ClassicOnMajor5, DetectionTestsTheHtmlTypeAndHttpOnly) {
+    // .htm, .mht and https may point elsewhere; .html, http and, when
+    // asked, the local server may not.
     Install(InternetExplorerSystem());
     const Browser browser;
     EXPECT_EQ(IsDefault(browser), 0);
     SetDefault(browser, true, 0);
     EXPECT_EQ(IsDefault(browser, true), 1);
-    SetString(HKEY_CLASSES_ROOT, kBrowserClass + L"\\LocalServer32", L"", kIexplore);
-    EXPECT_EQ(IsDefault(browser, true), 0);
-    EXPECT_EQ(IsDefault(browser, false), 1);
-    SetSystemDefault(false);
-    EXPECT_EQ(IsDefault(browser), 0);
-}
-
-TEST_F(ClassicOnMajor5, DetectionTestsTheHtmlTypeAndHttpOnly) {
-    // .htm, .mht and https may point elsewhere; .html and http may not.
-    Install(InternetExplorerSystem());
-    const Browser browser;
-    SetDefault(browser, false, 0);
     SetString(HKEY_CLASSES_ROOT, L".htm", L"", L"htmlfile");
     SetString(HKEY_CLASSES_ROOT, L".mht", L"", L"mhtmlfile");
     SetString(HKEY_CLASSES_ROOT, L"https\\shell", L"", L"");
-    EXPECT_EQ(IsDefault(browser), 1);
+    EXPECT_EQ(IsDefault(browser, true), 1);
 
+    SetString(HKEY_CLASSES_ROOT, kBrowserClass + L"\\LocalServer32", L"", kIexplore);
+    EXPECT_EQ(IsDefault(browser, true), 0);
+    EXPECT_EQ(IsDefault(browser, false), 1);
     SetString(HKEY_CLASSES_ROOT, L".html", L"", L"QUORVELhtml");
     EXPECT_EQ(IsDefault(browser), 1) << "letter case does not matter";
-    SetString(HKEY_CLASSES_ROOT, L".html", L"", L"htmlfile");
-    EXPECT_EQ(IsDefault(browser), 0);
-    SetString(HKEY_CLASSES_ROOT, L".html", L"", L"QuorvelHTML");
     SetString(HKEY_CLASSES_ROOT, L"http\\shell", L"", L"open");
     EXPECT_EQ(IsDefault(browser), 0);
+    SetString(HKEY_CLASSES_ROOT, L"http\\shell", L"", L"Quorvel");
+    SetSystemDefault(false);
+    EXPECT_EQ(IsDefault(browser), 0) << "after the system browser took its classes back";
 }
 
 TEST_F(ClassicOnMajor5, RemovalGivesInternetExplorerBackItsClassesAndStartMenu) {

@@ -50,7 +50,8 @@ std::vector<std::string> LayoutInEmptyRegistry(bool registerClsid) {
         Sz(L"HKCU\\Software\\Classes\\mhtmlfile\\shell\\open\\command", L"", kOpenCommand),
         Sz(L"HKCU\\Software\\Classes\\mhtmlfile\\shell", L"", L"QuorvelHTML"),
     };
-    if (registerClsid) lines.push_back(Sz(L"HKCU\\Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", kExe));
+    if (registerClsid)
+        lines.push_back(Sz(L"HKCU\\Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", kExe));
     return lines;
 }
 
@@ -128,16 +129,6 @@ TEST_F(DefaultProgramsOnMajor6, ReplacesFileTypeChoicesWholeAndWritesOverProtoco
     EXPECT_THAT(dump, ::testing::Contains(::testing::HasSubstr("http-hash")));
 }
 
-TEST_F(DefaultProgramsOnMajor6, TakesOverThePerUserLocalServerOnlyWhenAsked) {
-    // Without registerClsid the class's local server stays as it was.
-    const std::wstring localServer = L"Software\\Classes\\" + kBrowserClass + L"\\LocalServer32";
-    SetString(HKEY_CURRENT_USER, localServer, L"", L"C:\\Other\\other.exe");
-    SetDefault(Browser{}, false);
-    EXPECT_THAT(Dump(), ::testing::Contains(::testing::HasSubstr("C:\\Other\\other.exe")));
-    SetDefault(Browser{}, true);
-    EXPECT_THAT(Dump(), ::testing::Contains(Sz(L"HKCU\\" + localServer, L"", kExe)));
-}
-
 TEST_F(DefaultProgramsOnMajor6, UnsetHandsEveryChoiceBackToTheSystemBrowser) {
     // With registerClsid the whole per-user class goes; the restore notifies like a layout.
     const std::wstring browserClass = L"Software\\Classes\\" + kBrowserClass;
@@ -145,44 +136,32 @@ TEST_F(DefaultProgramsOnMajor6, UnsetHandsEveryChoiceBackToTheSystemBrowser) {
     SetString(HKEY_CURRENT_USER, browserClass + L"\\ProgID", L"", L"Quorvel.Application");
     AssociationChanges changes;
     EXPECT_EQ(SetSystemDefault(true), 1);
-    EXPECT_THAT(Dump(), UnorderedElementsAreArray(Plus(SystemBrowserChoices(), EmptyKey(L"HKCU\\Software\\Classes\\CLSID"))));
+    EXPECT_THAT(Dump(),
+                UnorderedElementsAreArray(Plus(SystemBrowserChoices(), EmptyKey(L"HKCU\\Software\\Classes\\CLSID"))));
     EXPECT_EQ(changes.Count(), 2);
 }
 
 TEST_F(DefaultProgramsOnMajor6, UnsetDependsOnRegisterClsidAlone) {
     // The browser's arguments do not reach the system browser's restore.
-    SetString(HKEY_CURRENT_USER, L"Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", kExe);
+    const std::wstring localServer = L"Software\\Classes\\" + kBrowserClass + L"\\LocalServer32";
+    SetString(HKEY_CURRENT_USER, localServer, L"", kExe);
     SetSystemDefault(false);
-    EXPECT_THAT(Dump(), UnorderedElementsAreArray(Plus(
-                            SystemBrowserChoices(),
-                            Sz(L"HKCU\\Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", kExe))));
+    EXPECT_THAT(Dump(),
+                UnorderedElementsAreArray(Plus(SystemBrowserChoices(), Sz(L"HKCU\\" + localServer, L"", kExe))));
+    const std::vector<std::string> restored = Dump();
 
     Browser other;
     other.exe = L"D:\\elsewhere.exe";
     other.client = L"Elsewhere";
     other.progId = L"ElsewhereHTML";
     FreshRegistry();
-    SetString(HKEY_CURRENT_USER, L"Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", kExe);
+    SetString(HKEY_CURRENT_USER, localServer, L"", kExe);
     SetSystemDefault(false, other);
-    EXPECT_THAT(Dump(), UnorderedElementsAreArray(Plus(
-                            SystemBrowserChoices(),
-                            Sz(L"HKCU\\Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", kExe))));
+    EXPECT_EQ(Dump(), restored);
 }
 
-TEST_F(DefaultProgramsOnMajor6, DetectsItsOwnRegistrationUntilUnset) {
-    // Set, detect, unset, detect.
-    const Browser browser;
-    EXPECT_EQ(IsDefault(browser), 0);
-    SetDefault(browser, true);
-    ShowClassInClassesRoot(browser.progId, kOpenCommand);
-    EXPECT_EQ(IsDefault(browser, false), 1);
-    EXPECT_EQ(IsDefault(browser, true), 1);
-    SetSystemDefault(true);
-    EXPECT_EQ(IsDefault(browser, false), 0);
-}
-
-TEST_F(DefaultProgramsOnMajor6, EveryChoiceAndTheCommandMustNameTheBrowser) {
-    // Each test of the list can fail the detection alone.
+TEST_F(DefaultProgramsOnMajor6, DetectsItsRegistrationUntilAnyChoiceNamesAnotherClass) {
+    // Set, detect, change one choice at a time, unset.
     const Browser browser;
     SetDefault(browser, true);
     ShowClassInClassesRoot(browser.progId, kOpenCommand);
@@ -206,6 +185,9 @@ TEST_F(DefaultProgramsOnMajor6, EveryChoiceAndTheCommandMustNameTheBrowser) {
     SetString(HKEY_CURRENT_USER, L"Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", L"C:\\x.exe");
     EXPECT_EQ(IsDefault(browser, true), 0);
     EXPECT_EQ(IsDefault(browser, false), 1) << "the local server is read only when asked";
+
+    SetSystemDefault(false);
+    EXPECT_EQ(IsDefault(browser), 0) << "after the system browser took the role back";
 }
 
 TEST_F(DefaultProgramsOnMajor6, AMissingClassFailsAlthoughEveryChoiceNamesIt) {
@@ -255,23 +237,14 @@ TEST_F(DefaultProgramsOnMajor6, RemovalLeavesAnotherExecutablesRegistrationInPla
     EXPECT_THAT(Dump(), ::testing::Not(::testing::Contains(::testing::HasSubstr("StartMenuInternet\\Quorvel"))));
 }
 
-TEST_F(DefaultProgramsOnMajor6, RemovingAnUnknownClientChangesNothing) {
-    // No client key, no removal, and the answer says so.
-    SetDefault(Browser{});
-    const std::vector<std::string> registered = Dump();
-    Browser unknown;
-    unknown.client = L"Unknown";
-    EXPECT_EQ(Remove(unknown), 0);
-    EXPECT_EQ(Dump(), registered);
-}
-
 TEST_F(DefaultProgramsOnMajor6, RemovalWithoutRegisteredApplicationsFailsAfterRestoring) {
     // The missing key is only found at the end, after the restore and the first deletions.
     const Browser browser;
     SetDefault(browser);
     EXPECT_EQ(Remove(browser), 0);
     const std::vector<std::string> dump = Dump();
-    EXPECT_THAT(dump, ::testing::Contains(Sz(L"HKCU\\" + kUrlAssociations + L"http\\UserChoice", L"Progid", L"IE.HTTP")));
+    EXPECT_THAT(dump,
+                ::testing::Contains(Sz(L"HKCU\\" + kUrlAssociations + L"http\\UserChoice", L"Progid", L"IE.HTTP")));
     EXPECT_THAT(dump, ::testing::Not(::testing::Contains(::testing::HasSubstr("StartMenuInternet\\Quorvel"))));
     EXPECT_THAT(dump, ::testing::Contains(::testing::HasSubstr("HKCU\\Software\\Classes\\http\\shell")))
         << "the per-user protocol classes are deleted after the registered application only";
@@ -306,11 +279,13 @@ TEST_F(DefaultProgramsOnMajor6, OverlongTextIsSkippedNeverCutShort) {
     EXPECT_EQ(SetDefault(browser, true), 1);
     const std::vector<std::string> dump = Dump();
     EXPECT_THAT(dump, ::testing::Contains(Sz(kClientKey + L"\\Shell\\open\\command", L"", browser.exe)));
-    EXPECT_THAT(dump, ::testing::Contains(Sz(L"HKCU\\Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", browser.exe)));
+    EXPECT_THAT(dump, ::testing::Contains(
+                          Sz(L"HKCU\\Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", browser.exe)));
     EXPECT_THAT(dump, ::testing::Not(::testing::Contains(::testing::HasSubstr("\"\"C:\\q"))))
         << "no value starts with the quoted path";
-    EXPECT_THAT(dump, ::testing::IsSupersetOf({Sz(kClientKey + L"\\Capabilities", L"ApplicationName", L"Quorvel Browser"),
-                                               Sz(L"HKCU\\Software\\Classes\\http\\shell", L"", L"QuorvelHTML")}));
+    EXPECT_THAT(dump,
+                ::testing::IsSupersetOf({Sz(kClientKey + L"\\Capabilities", L"ApplicationName", L"Quorvel Browser"),
+                                         Sz(L"HKCU\\Software\\Classes\\http\\shell", L"", L"QuorvelHTML")}));
 
     // A client name that makes the client key's path too long: the ownership
     // test cannot read it, so nothing is removed.
