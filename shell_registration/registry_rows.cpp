@@ -20,20 +20,7 @@ bool Selected(When when, Conditions conditions) {
     return false;
 }
 
-}  // namespace
-
-HKEY ToHkey(Root root) {
-    switch (root) {
-        case Root::ClassesRoot:
-            return HKEY_CLASSES_ROOT;
-        case Root::CurrentUser:
-            return HKEY_CURRENT_USER;
-        case Root::LocalMachine:
-            return HKEY_LOCAL_MACHINE;
-    }
-    return nullptr;
-}
-
+// Whether the row took effect.
 bool ApplyRow(const Row& row, const Fields& fields, std::size_t maxLength) {
     if (row.op == Op::None) return false;
     const std::optional<std::wstring> key = fields.Expand(row.key, Slot::KeyPath, maxLength);
@@ -51,6 +38,20 @@ bool ApplyRow(const Row& row, const Fields& fields, std::size_t maxLength) {
     if (!text) return false;
     if (row.op == Op::WriteString) return WriteString(root, *key, *name, *text, row.data.type);
     return WriteStringIfKeyExists(root, *key, *name, *text, row.data.type);
+}
+
+}  // namespace
+
+HKEY ToHkey(Root root) {
+    switch (root) {
+        case Root::ClassesRoot:
+            return HKEY_CLASSES_ROOT;
+        case Root::CurrentUser:
+            return HKEY_CURRENT_USER;
+        case Root::LocalMachine:
+            return HKEY_LOCAL_MACHINE;
+    }
+    return nullptr;
 }
 
 void ApplyRows(const Row* rows, std::size_t count, const Fields& fields, std::size_t maxLength,

@@ -54,12 +54,10 @@ struct Conditions {
     bool systemClasses = true;
 };
 
-// Whether the row took effect. A row is skipped, and nothing written, when
-// one of its templates does not expand (Fields::Expand) within maxLength.
-[[nodiscard]] bool ApplyRow(const Row& row, const Fields& fields, std::size_t maxLength);
-
-// Carries out the rows that the conditions select, in order; a row that does
-// not take effect does not stop the ones after it.
+// Carries out the rows that the conditions select, in order. A row is
+// skipped, with nothing written, when one of its templates does not expand
+// (Fields::Expand) within maxLength; a row that does not take effect does
+// not stop the ones after it.
 void ApplyRows(const Row* rows, std::size_t count, const Fields& fields, std::size_t maxLength,
                Conditions conditions = {});
 
