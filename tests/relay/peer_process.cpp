@@ -1,16 +1,11 @@
 #include "tests/relay/peer_process.h"
 
+#include <windows.h>
+
 #include <sstream>
 
 namespace {
 
-// The Unix path of the interpreter and of the script, made visible to Wine
-// through its Z: drive.
-std::wstring WinePath(const std::string& unixPath) {
-    std::wstring path = L"Z:";
-    for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
-    return path;
-}
 
 std::wstring Quoted(const std::string& argument) {
     std::wstring quoted = L"\"";
@@ -23,75 +18,61 @@ std::wstring Quoted(const std::string& argument) {
 
 }  // namespace
 
-PeerProcess::PeerProcess(const std::vector<std::string>& arguments) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE childInput = nullptr;
-    HANDLE childOutput = nullptr;
-    if (!CreatePipe(&childInput, &lifeline_, &inheritable, 0)) return;
-    if (!CreatePipe(&output_, &childOutput, &inheritable, 0)) {
-        CloseHandle(childInput);
+PeerProcess::PeerProcess(const std::vector<std::string>& arguments, DWORD startTimeoutMs) {
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof address;
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(listener, 1) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        closesocket(listener);
         return;
     }
-    SetHandleInformation(lifeline_, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
-
-    std::wstring commandLine = L"python3 " + Quoted(RELAY_PEER_SCRIPT);
+    std::wstring commandLine =
+        L"python3 " + Quoted(RELAY_PEER_SCRIPT) + L" " + std::to_wstring(ntohs(address.sin_port));
     for (const std::string& argument : arguments) commandLine += L" " + Quoted(argument);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = childInput;
-    startup.hStdOutput = childOutput;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
-    const std::wstring interpreter = WinePath("/usr/bin/python3");
-    if (CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    // The interpreter by its Unix path, through Wine's Z: drive.
+    if (CreateProcessW(L"Z:\\usr\\bin\\python3", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &process)) {
-        // Wine gives none for a Unix program; close whatever came.
         if (process.hProcess) CloseHandle(process.hProcess);
         if (process.hThread) CloseHandle(process.hThread);
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(listener, &readable);
+        timeval wait{static_cast<long>(startTimeoutMs / 1000), 0};
+        if (select(0, &readable, nullptr, nullptr, &wait) == 1)
+            lifeline_ = TestSocket(accept(listener, nullptr, nullptr));
     }
-    CloseHandle(childInput);
-    CloseHandle(childOutput);
+    closesocket(listener);
 }
 
-PeerProcess::~PeerProcess() {
-    Stop();
-    if (output_) CloseHandle(output_);
-}
+PeerProcess::~PeerProcess() { Stop(); }
 
 void PeerProcess::Stop() {
-    if (!lifeline_) return;
-    CloseHandle(lifeline_);
-    lifeline_ = nullptr;
-    // The peer has stopped its program once its output ends.
-    while (ReadLine(10000)) {
-    }
+    if (!lifeline_.Valid()) return;
+    shutdown(lifeline_.Get(), SD_SEND);
+    // The peer closes its end once its program has stopped.
+    lifeline_.ReadToClose(15000);
+    lifeline_.Close();
 }
 
 std::optional<std::string> PeerProcess::ReadLine(DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        const std::size_t feed = pending_.find('\n');
-        if (feed != std::string::npos) {
-            std::string line = pending_.substr(0, feed);
-            pending_.erase(0, feed + 1);
-            return line;
-        }
-        DWORD available = 0;
-        if (!output_ || !PeekNamedPipe(output_, nullptr, 0, nullptr, &available, nullptr)) return std::nullopt;
-        if (available > 0) {
-            char chunk[4096];
-            DWORD got = 0;
-            if (!ReadFile(output_, chunk, available < sizeof chunk ? available : sizeof chunk, &got, nullptr) ||
-                got == 0)
-                return std::nullopt;
-            pending_.append(chunk, got);
-            continue;
-        }
-        if (GetTickCount64() >= deadline) return std::nullopt;
-        Sleep(10);
+    while (pending_.find('\n') == std::string::npos) {
+        const ULONGLONG now = GetTickCount64();
+        if (!lifeline_.Valid() || now >= deadline) return std::nullopt;
+        const std::string more = lifeline_.Read(1, static_cast<DWORD>(deadline - now));
+        if (more.empty()) return std::nullopt;
+        pending_ += more;
     }
+    const std::size_t feed = pending_.find('\n');
+    std::string line = pending_.substr(0, feed);
+    pending_.erase(0, feed + 1);
+    return line;
 }
 
 std::uint16_t PeerProcess::WaitReady(DWORD timeoutMs) {

@@ -1,36 +1,36 @@
 #pragma once
 // A Linux peer (tests/relay/peers/peer.py) started from a Windows test.
-// Wine starts Unix programs but hands back no process handle, so the peer
-// is tied to a lifeline instead: its standard input, which this object holds
-// open and closes on destruction (or the system closes when the test dies).
-
-#include <windows.h>
+// Wine starts Unix programs but hands back no process handle and passes them
+// no pipes, so the peer is tied to a lifeline instead: a loopback connection
+// it makes back to the test, over which it reports and which this object
+// closes on destruction (or the system closes when the test dies).
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/relay/test_sockets.h"
+
 class PeerProcess {
 public:
-    explicit PeerProcess(const std::vector<std::string>& arguments);
+    explicit PeerProcess(const std::vector<std::string>& arguments, DWORD startTimeoutMs = 30000);
     ~PeerProcess();
     PeerProcess(const PeerProcess&) = delete;
     PeerProcess& operator=(const PeerProcess&) = delete;
 
-    // The next line the peer prints, without its line feed; nothing on
+    // The next line the peer reports, without its line feed; nothing on
     // timeout or when the peer has gone.
     std::optional<std::string> ReadLine(DWORD timeoutMs);
 
     // For "serve" peers: the port of "READY port", 0 when it never came.
     std::uint16_t WaitReady(DWORD timeoutMs = 30000);
 
-    // Stops the peer and waits (bounded) until its output ends.
+    // Stops the peer and waits (bounded) until it has stopped its program.
     void Stop();
 
 private:
-    HANDLE lifeline_ = nullptr;  // write end of the peer's standard input
-    HANDLE output_ = nullptr;    // read end of its standard output
+    TestSocket lifeline_;
     std::string pending_;
 };
 

@@ -1,15 +1,17 @@
 #!/usr/bin/python3
 """Real peers for the relay's tests, run on 127.0.0.1 and tied to a lifeline.
 
-The Windows test programs start this script (Wine runs Unix programs but
-gives no handle to stop them by). It prints one line when its peer is ready
-and stops everything it started as soon as its standard input closes, which
-happens at the latest when the test program ends, however it ends.
+The Windows test programs start this script, but Wine runs Unix programs
+without a handle to stop them by and without passing them pipes. So the
+test listens on a loopback port and names it first; this script connects
+there, reports over that connection, and stops everything it started as
+soon as the connection closes, which happens at the latest when the test
+program ends, however it ends.
 
-  peer.py serve socks5 [USER PASSWORD]   microsocks          -> "READY port"
-  peer.py serve socks4                   dante               -> "READY port"
-  peer.py serve origin [tls]             HTTP/1.1 origin     -> "READY port"
-  peer.py run CHECK PROGRAM ARG...       runs PROGRAM        -> "EXIT code size verdict"
+  peer.py LIFELINE serve socks5 [USER PASSWORD]  microsocks       -> "READY port"
+  peer.py LIFELINE serve socks4                  dante            -> "READY port"
+  peer.py LIFELINE serve origin [tls]            HTTP/1.1 origin  -> "READY port"
+  peer.py LIFELINE run CHECK PROGRAM ARG...      runs PROGRAM     -> "EXIT code size verdict"
 
 CHECK for run is "bytes:N" (the output must be the origin's /bytes/N body),
 "text:T" (the output must contain T) or "-" (verdict always "ok").
@@ -55,14 +57,16 @@ def wait_listening(port, process, seconds=10):
     return False
 
 
+LIFELINE = None
+
+
 def say(line):
-    sys.stdout.write(line + "\n")
-    sys.stdout.flush()
+    LIFELINE.sendall((line + "\n").encode())
 
 
 def wait_for_lifeline():
     try:
-        while sys.stdin.buffer.read(4096):
+        while LIFELINE.recv(4096):
             pass
     except OSError:
         pass
@@ -219,13 +223,19 @@ def run(args):
 
 
 def main():
-    if sys.argv[1:2] == ["run"]:
-        run(sys.argv[2:])
-        return
-    kinds = {"socks5": socks5, "socks4": socks4, "origin": origin}
-    if len(sys.argv) < 3 or sys.argv[1] != "serve" or sys.argv[2] not in kinds:
+    global LIFELINE
+    if len(sys.argv) < 3 or not sys.argv[1].isdigit():
         raise SystemExit(__doc__)
-    kinds[sys.argv[2]](sys.argv[3:])
+    LIFELINE = socket.create_connection(("127.0.0.1", int(sys.argv[1])), timeout=30)
+    LIFELINE.settimeout(None)
+    args = sys.argv[2:]
+    kinds = {"socks5": socks5, "socks4": socks4, "origin": origin}
+    if args[0] == "run":
+        run(args[1:])
+    elif len(args) >= 2 and args[0] == "serve" and args[1] in kinds:
+        kinds[args[1]](args[2:])
+    else:
+        raise SystemExit(__doc__)
 
 
 if __name__ == "__main__":
