@@ -132,6 +132,7 @@ class Origin(http.server.BaseHTTPRequestHandler):
     connection it came over (X-Peer-Port) and counts its requests."""
 
     protocol_version = "HTTP/1.1"
+    disable_nagle_algorithm = True
 
     def log_message(self, *args):
         pass
@@ -166,7 +167,7 @@ class Origin(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         if self.path.startswith("/bytes/"):
-            self.answer(pattern(int(self.path[len("/bytes/"):])))
+            self.answer(pattern(int(self.path[len("/bytes/"):].split("?")[0])))
         else:
             self.answer(b"hello from origin\n", "text/plain")
 
