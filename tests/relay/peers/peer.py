@@ -17,6 +17,7 @@ CHECK for run is "bytes:N" (the output must be the origin's /bytes/N body),
 "text:T" (the output must contain T) or "-" (verdict always "ok").
 """
 
+import functools
 import hashlib
 import http.server
 import os
@@ -33,6 +34,7 @@ import time
 BLOCK = random.Random(20261206).randbytes(65521)  # a prime length: shifts show
 
 
+@functools.lru_cache(maxsize=4)
 def pattern(n):
     whole, rest = divmod(n, len(BLOCK))
     return BLOCK * whole + BLOCK[:rest]
@@ -162,8 +164,12 @@ class Origin(http.server.BaseHTTPRequestHandler):
         self.send_header("X-Peer-Port", str(self.client_address[1]))
         self.send_header("X-Requests-Here", str(self.requests_here))
         self.send_header("X-Path", self.path)
-        self.end_headers()
-        self.wfile.write(body)
+        # Head and body in one write: two small writes would meet Nagle's
+        # algorithm and the client's delayed ACK and add tens of milliseconds.
+        self._headers_buffer.append(b"\r\n")
+        head = b"".join(self._headers_buffer)
+        self._headers_buffer = []
+        self.wfile.write(head + body)
 
     def do_GET(self):
         if self.path.startswith("/bytes/"):
