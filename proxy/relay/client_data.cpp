@@ -17,15 +17,12 @@ bool OpenTunnel(RelayConnection& connection, RelayShared& shared) {
     const HttpRequestInfo& request = connection.stream.Request();
     const UpstreamInfo upstream = shared.Upstream();
     connection.upstream.reset();
-    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, connection.upstream)) return false;
+    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, connection.upstream,
+                         connection.upstream_event.get()))
+        return false;
     connection.target_host = request.host;
     connection.target_port = request.port;
     connection.kind = upstream.kind;
-    // The association with the worker's upstream event lasts as long as the
-    // socket; the handshake waits on it too.
-    WSAResetEvent(connection.upstream_event.get());
-    if (WSAEventSelect(connection.upstream.get(), connection.upstream_event.get(), FD_READ | FD_CLOSE) != 0)
-        return false;
     return PerformHandshake(connection.upstream.get(), connection.upstream_event.get(), connection.stop, upstream,
                             request);
 }

@@ -61,14 +61,14 @@ void Serve(RelayConnection& connection, RelayShared& shared) {
     WSAEVENT waitSet[] = {connection.stop, connection.client_event.get(), connection.upstream_event.get()};
     for (;;) {
         const DWORD woken = WSAWaitForMultipleEvents(3, waitSet, FALSE, WSA_INFINITE, FALSE);
-        if (woken < WSA_WAIT_EVENT_0 + 1 || woken > WSA_WAIT_EVENT_0 + 2) return;
-        // Both sides are looked at on every wake: the wait reports only the
-        // first signalled event, and a busy browser must not starve the
-        // upstream direction.
-        if (connection.upstream && IsSignalled(connection.upstream_event.get()) &&
-            ServeUpstream(connection) == Outcome::End)
-            return;
-        if (IsSignalled(connection.client_event.get()) && ServeClient(connection, shared) == Outcome::End) return;
+        const bool clientReady = woken == WSA_WAIT_EVENT_0 + 1;
+        if (!clientReady && woken != WSA_WAIT_EVENT_0 + 2) return;
+        // The wait names only the first signalled event. When that is the
+        // browser's, the upstream is looked at too, so a busy browser cannot
+        // starve the other direction.
+        const bool upstreamReady = !clientReady || IsSignalled(connection.upstream_event.get());
+        if (upstreamReady && connection.upstream && ServeUpstream(connection) == Outcome::End) return;
+        if (clientReady && ServeClient(connection, shared) == Outcome::End) return;
     }
 }
 

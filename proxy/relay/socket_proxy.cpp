@@ -23,13 +23,12 @@ class CSocketProxy::Impl {
 public:
     std::shared_ptr<RelayShared> shared = std::make_shared<RelayShared>();
     UniqueSocket listener;
-    UniqueWsaEvent accept_event;
     UniqueThread accept_thread;
     std::uint16_t port = 0;
 
     bool Bind(std::uint16_t& first);
     static unsigned __stdcall AcceptLoop(void* self);
-    void AcceptPending();
+    void WakeAcceptThread();
 };
 
 bool CSocketProxy::Impl::Bind(std::uint16_t& first) {
@@ -51,32 +50,33 @@ bool CSocketProxy::Impl::Bind(std::uint16_t& first) {
     return false;
 }
 
-// The listening socket is non-blocking and signals accept_event, so the
-// thread can wait for connections and the stop event together.
+// A blocking accept on a blocking listener. Stop wakes it by connecting to
+// the listener rather than by closing the socket under it: a closed handle
+// value can be reused by another socket before the thread reaches accept.
 unsigned __stdcall CSocketProxy::Impl::AcceptLoop(void* self) {
     Impl& impl = *static_cast<Impl*>(self);
-    WSAEVENT waitSet[] = {impl.shared->StopEvent(), impl.accept_event.get()};
-    for (;;) {
-        const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, WSA_INFINITE, FALSE);
-        if (woken != WSA_WAIT_EVENT_0 + 1) return 0;
-        WSANETWORKEVENTS events{};
-        if (WSAEnumNetworkEvents(impl.listener.get(), impl.accept_event.get(), &events) != 0) return 0;
-        impl.AcceptPending();
-    }
-}
-
-void CSocketProxy::Impl::AcceptPending() {
-    // Accept until would-block: that re-arms accept notification.
-    for (;;) {
-        UniqueSocket client(accept(listener.get(), nullptr, nullptr));
+    while (!impl.shared->Stopping()) {
+        UniqueSocket client(accept(impl.listener.get(), nullptr, nullptr));
+        if (impl.shared->Stopping()) break;
         if (!client) {
             // A connection reset while queued is the browser's affair only.
             if (WSAGetLastError() == WSAECONNRESET) continue;
-            return;
+            break;
         }
-        if (shared->Stopping()) return;
-        StartWorker(std::move(client), shared);
+        StartWorker(std::move(client), impl.shared);
     }
+    return 0;
+}
+
+void CSocketProxy::Impl::WakeAcceptThread() {
+    UniqueSocket poke(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    if (poke && connect(poke.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return;
+    // Closing the socket under a blocked accept also ends it.
+    listener.reset();
 }
 
 CSocketProxy::CSocketProxy() : impl_(std::make_unique<Impl>()) {}
@@ -106,23 +106,19 @@ bool CSocketProxy::Start(std::uint16_t& port) {
     if (!impl.shared->Usable() || impl.shared->Stopping()) return false;
 
     UniqueSocket listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    UniqueWsaEvent acceptEvent(WSACreateEvent());
-    if (!listener || !acceptEvent) return false;
+    if (!listener) return false;
     impl.listener = std::move(listener);
     std::uint16_t bound = port;
-    if (!impl.Bind(bound) || listen(impl.listener.get(), kListenBacklog) != 0 ||
-        WSAEventSelect(impl.listener.get(), acceptEvent.get(), FD_ACCEPT) != 0) {
+    if (!impl.Bind(bound) || listen(impl.listener.get(), kListenBacklog) != 0) {
         impl.listener.reset();
-        return false;
-    }
-    impl.accept_event = std::move(acceptEvent);
-    impl.accept_thread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Impl::AcceptLoop, &impl, 0, nullptr)));
-    if (!impl.accept_thread) {
-        impl.listener.reset();
-        impl.accept_event.reset();
         return false;
     }
     impl.port = bound;
+    impl.accept_thread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Impl::AcceptLoop, &impl, 0, nullptr)));
+    if (!impl.accept_thread) {
+        impl.listener.reset();
+        return false;
+    }
     port = bound;
     return true;
 }
@@ -131,11 +127,11 @@ bool CSocketProxy::Stop() {
     Impl& impl = *impl_;
     if (impl.shared->Usable()) impl.shared->SignalStop();
     if (impl.accept_thread) {
+        impl.WakeAcceptThread();
         WaitForSingleObject(impl.accept_thread.get(), INFINITE);
         impl.accept_thread.reset();
     }
     impl.listener.reset();
-    impl.accept_event.reset();
     impl.shared->WaitForWorkers(kWorkerGraceMs);
     return true;
 }

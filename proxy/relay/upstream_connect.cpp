@@ -21,8 +21,10 @@ Attempt TryConnect(WSAEVENT stop, WSAEVENT connectEvent, const sockaddr_in& addr
     slot.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!slot) return Attempt::GiveUp;
     WSAResetEvent(connectEvent);
-    // Also makes the socket non-blocking, so the connect below returns at once.
-    if (WSAEventSelect(slot.get(), connectEvent, FD_CONNECT) != 0) return Attempt::GiveUp;
+    // Also makes the socket non-blocking, so the connect below returns at
+    // once. The one association serves the connect and, after it, the
+    // connection's whole life: each WSAEventSelect costs a round trip.
+    if (WSAEventSelect(slot.get(), connectEvent, FD_CONNECT | FD_READ | FD_CLOSE) != 0) return Attempt::GiveUp;
 
     bool connected =
         WSAConnect(slot.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address, nullptr, nullptr,
@@ -41,7 +43,6 @@ Attempt TryConnect(WSAEVENT stop, WSAEVENT connectEvent, const sockaddr_in& addr
         connected = error == 0;
     }
     if (!connected) return Attempt::Failed;
-    WSAEventSelect(slot.get(), nullptr, 0);
     const BOOL noDelay = TRUE;
     // The relay forwards what it has at once; coalescing is the ends' business.
     setsockopt(slot.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
@@ -69,7 +70,8 @@ std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host
     return address;
 }
 
-bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, UniqueSocket& slot) {
+bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, UniqueSocket& slot,
+                     WSAEVENT socketEvent) {
     const auto resolved = ResolveHostV4(host);
     if (!resolved) return false;
     sockaddr_in address{};
@@ -77,10 +79,8 @@ bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port,
     address.sin_port = htons(port);
     std::memcpy(&address.sin_addr, resolved->data(), 4);
 
-    const UniqueWsaEvent connectEvent(WSACreateEvent());
-    if (!connectEvent) return false;
     for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
-        switch (TryConnect(stop, connectEvent.get(), address, slot)) {
+        switch (TryConnect(stop, socketEvent, address, slot)) {
             case Attempt::Connected:
                 return true;
             case Attempt::GiveUp:

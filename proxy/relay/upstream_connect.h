@@ -16,7 +16,9 @@ std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host
 
 // Connects to host:port, trying up to three times with a one-second pause
 // between attempts, each with a fresh socket. On success slot holds the
-// connected socket, non-blocking and associated with no event.
-bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, UniqueSocket& slot);
+// connected socket, non-blocking, with socketEvent signalling its read and
+// close notifications from then on.
+bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, UniqueSocket& slot,
+                     WSAEVENT socketEvent);
 
 }  // namespace relay

@@ -32,7 +32,7 @@ TunnelTarget TargetOf(const HttpRequestInfo& request, UpstreamKind kind) {
 }  // namespace
 
 bool WaitForReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const TunnelHandshake& handshake,
-                  std::string& reply) {
+                  std::string& reply, bool& closeSeen) {
     reply.clear();
     const ULONGLONG deadline = GetTickCount64() + kReplyTimeoutMs;
     char chunk[512];
@@ -57,6 +57,7 @@ bool WaitForReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const Tunnel
         // Resets the event; the recv above re-arms read notification.
         WSANETWORKEVENTS events{};
         if (WSAEnumNetworkEvents(socket, readEvent, &events) != 0) return false;
+        if (events.lNetworkEvents & FD_CLOSE) closeSeen = true;
     }
 }
 
@@ -65,15 +66,17 @@ bool PerformHandshake(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const Up
     TunnelHandshake handshake(upstream, TargetOf(request, upstream.kind));
     std::string message;
     std::string reply;
+    bool closeSeen = false;
     TunnelHandshake::Status status = handshake.Begin(message);
     while (status == TunnelHandshake::Status::Continue) {
-        if (!SendAll(socket, message, stop) || !WaitForReply(socket, readEvent, stop, handshake, reply)) return false;
+        if (!SendAll(socket, message, stop) || !WaitForReply(socket, readEvent, stop, handshake, reply, closeSeen))
+            return false;
         status = handshake.OnReply(reply, message);
     }
-    // The reply wait may have consumed a close notification that Winsock will
-    // not repeat; signalling the event makes the worker look at the socket
-    // once more and find the close (or the tunnel's first bytes) itself.
-    WSASetEvent(readEvent);
+    // Bytes behind the last reply make Winsock signal read readiness again
+    // after the last recv; a close it reported during the wait it does not
+    // report again, so the worker is sent to look at the socket itself.
+    if (closeSeen) WSASetEvent(readEvent);
     return status == TunnelHandshake::Status::Established;
 }
 

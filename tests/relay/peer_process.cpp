@@ -38,8 +38,13 @@ PeerProcess::PeerProcess(const std::vector<std::string>& arguments, DWORD startT
     // The interpreter by its Unix path, through Wine's Z: drive.
     if (CreateProcessW(L"Z:\\usr\\bin\\python3", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &process)) {
-        if (process.hProcess) CloseHandle(process.hProcess);
-        if (process.hThread) CloseHandle(process.hThread);
+        // For a Unix program Wine reports process id 0 and leaves the
+        // handles unset (hThread holds whatever was on its stack): closing
+        // them would close some unrelated handle of this process.
+        if (process.dwProcessId != 0) {
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(listener, &readable);
