@@ -20,16 +20,7 @@ public:
         bytes_.append(data);
     }
 
-    // Space for up to n more bytes at the back; Commit says how many were written.
-    char* Reserve(std::size_t n) {
-        Compact();
-        reserved_from_ = bytes_.size();
-        bytes_.resize(reserved_from_ + n);
-        return bytes_.data() + reserved_from_;
-    }
-    void Commit(std::size_t written) { bytes_.resize(reserved_from_ + written); }
-
-    // Views taken before stay valid until the next Append or Reserve.
+    // Views taken before stay valid until the next Append.
     void Consume(std::size_t n) { front_ += n < Size() ? n : Size(); }
     void Clear() {
         bytes_.clear();
@@ -46,7 +37,6 @@ private:
 
     std::string bytes_;
     std::size_t front_ = 0;
-    std::size_t reserved_from_ = 0;
 };
 
 }  // namespace relay

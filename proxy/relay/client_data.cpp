@@ -46,8 +46,8 @@ bool ForwardRequest(RelayConnection& connection, RelayShared& shared) {
 RelayConnection::RelayConnection(UniqueSocket browser, WSAEVENT stopEvent)
     : client(std::move(browser)),
       stop(stopEvent),
-      client_event(WSACreateEvent()),
-      upstream_event(WSACreateEvent()),
+      client_event(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      upstream_event(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       stream(TraceLineWithoutColon) {}
 
 bool HandleClientData(RelayConnection& connection, RelayShared& shared) {
@@ -55,7 +55,7 @@ bool HandleClientData(RelayConnection& connection, RelayShared& shared) {
     if (stream.State() == ConnectionState::Tunnel && stream.Input().Empty())
         return RelayAvailable(connection.client.get(), connection.upstream.get(), connection.stop,
                               connection.transfer);
-    if (!ReceiveAvailable(connection.client.get(), stream.Input())) return false;
+    if (!ReceiveAvailable(connection.client.get(), stream.Input(), connection.transfer)) return false;
     // Everything at hand is handled now, a request pipelined behind a body
     // included: no further read notification may come for it.
     for (;;) {

@@ -20,6 +20,9 @@ struct RelayConnection {
     UniqueSocket client;
     UniqueSocket upstream;
     WSAEVENT stop;
+    // Auto-reset: the wait that reports readiness also rearms the event, so
+    // no call is spent on resetting it. Readiness is then found out by
+    // reading: a read of 0 bytes is the close, a failed read the error.
     UniqueWsaEvent client_event;
     UniqueWsaEvent upstream_event;
     RequestStream stream;

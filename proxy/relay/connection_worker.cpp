@@ -18,57 +18,32 @@ struct WorkerStartBlock {
     std::shared_ptr<RelayShared> shared;
 };
 
-enum class Outcome { KeepGoing, End };
-
-// What the upstream sent goes to the browser; a close from the upstream ends
-// the connection once everything sent before it has been passed on.
-Outcome ServeUpstream(RelayConnection& connection) {
-    WSANETWORKEVENTS events{};
-    if (WSAEnumNetworkEvents(connection.upstream.get(), connection.upstream_event.get(), &events) != 0)
-        return Outcome::End;
-    if ((events.lNetworkEvents & FD_READ) && events.iErrorCode[FD_READ_BIT] != 0) return Outcome::End;
-    if (events.lNetworkEvents & FD_CLOSE) {
-        RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer,
-                       RelayMode::UntilClose);
-        return Outcome::End;
-    }
-    // The event is also set by hand after a handshake, with no notification
-    // pending; reading then finds a close or the tunnel's first bytes.
-    return RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer)
-               ? Outcome::KeepGoing
-               : Outcome::End;
-}
-
-Outcome ServeClient(RelayConnection& connection, RelayShared& shared) {
-    WSANETWORKEVENTS events{};
-    if (WSAEnumNetworkEvents(connection.client.get(), connection.client_event.get(), &events) != 0)
-        return Outcome::End;
-    if (events.lNetworkEvents & FD_READ) {
-        if (events.iErrorCode[FD_READ_BIT] != 0 || !HandleClientData(connection, shared)) return Outcome::End;
-    }
-    return (events.lNetworkEvents & FD_CLOSE) ? Outcome::End : Outcome::KeepGoing;
-}
-
 void Serve(RelayConnection& connection, RelayShared& shared) {
     if (!connection.client_event || !connection.upstream_event) return;
-    // Replaces the association inherited from the listening socket, whose
-    // notifications would otherwise land on the accept thread's event.
+    // Also makes the socket non-blocking, which every transfer relies on.
     if (WSAEventSelect(connection.client.get(), connection.client_event.get(), FD_READ | FD_CLOSE) != 0) return;
     const BOOL noDelay = TRUE;
     setsockopt(connection.client.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                sizeof noDelay);
 
-    WSAEVENT waitSet[] = {connection.stop, connection.client_event.get(), connection.upstream_event.get()};
-    for (;;) {
+    // The wait names the first signalled event of its set, so the two
+    // directions take turns at coming first: a busy browser cannot starve
+    // the upstream direction, nor the other way round.
+    for (bool browserFirst = true;; browserFirst = !browserFirst) {
+        WSAEVENT first = browserFirst ? connection.client_event.get() : connection.upstream_event.get();
+        WSAEVENT second = browserFirst ? connection.upstream_event.get() : connection.client_event.get();
+        WSAEVENT waitSet[] = {connection.stop, first, second};
         const DWORD woken = WSAWaitForMultipleEvents(3, waitSet, FALSE, WSA_INFINITE, FALSE);
-        const bool clientReady = woken == WSA_WAIT_EVENT_0 + 1;
-        if (!clientReady && woken != WSA_WAIT_EVENT_0 + 2) return;
-        // The wait names only the first signalled event. When that is the
-        // browser's, the upstream is looked at too, so a busy browser cannot
-        // starve the other direction.
-        const bool upstreamReady = !clientReady || IsSignalled(connection.upstream_event.get());
-        if (upstreamReady && connection.upstream && ServeUpstream(connection) == Outcome::End) return;
-        if (clientReady && ServeClient(connection, shared) == Outcome::End) return;
+        if (woken != WSA_WAIT_EVENT_0 + 1 && woken != WSA_WAIT_EVENT_0 + 2) return;
+        if (waitSet[woken - WSA_WAIT_EVENT_0] == connection.client_event.get()) {
+            if (!HandleClientData(connection, shared)) return;
+        } else if (connection.upstream) {
+            // Whatever the upstream sends goes to the browser; its close ends
+            // the connection once everything sent before it has been passed on.
+            if (!RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop,
+                                connection.transfer))
+                return;
+        }
     }
 }
 

@@ -6,8 +6,6 @@
 namespace relay {
 namespace {
 
-constexpr std::size_t kChunk = 64 * 1024;
-
 // select cannot wait on an event object, so a send blocked by a slow
 // receiver looks at the stop event this often.
 constexpr long kStopCheckMicroseconds = 50 * 1000;
@@ -37,18 +35,17 @@ bool WaitWritable(SOCKET socket, WSAEVENT stop) {
 
 }  // namespace
 
-bool ReceiveAvailable(SOCKET socket, ByteQueue& buffer, std::size_t budget) {
+bool ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch) {
     if (socket == INVALID_SOCKET) return false;
-    while (budget > 0) {
-        const std::size_t capacity = std::min(kChunk, budget);
+    for (std::size_t received = 0; received < kReadBudget;) {
         int count = 0;
-        const ReadResult result = ReadSome(socket, buffer.Reserve(capacity), capacity, count);
-        buffer.Commit(result == ReadResult::Data ? static_cast<std::size_t>(count) : 0);
+        const ReadResult result = ReadSome(socket, scratch.data(), TransferBuffer::kSize, count);
         if (result == ReadResult::WouldBlock) return true;
         if (result != ReadResult::Data) return false;
+        buffer.Append(std::string_view(scratch.data(), static_cast<std::size_t>(count)));
         // A short read drained the socket; another recv would only say so.
-        if (static_cast<std::size_t>(count) < capacity) return true;
-        budget -= static_cast<std::size_t>(count);
+        if (static_cast<std::size_t>(count) < TransferBuffer::kSize) return true;
+        received += static_cast<std::size_t>(count);
     }
     return true;
 }
@@ -67,17 +64,15 @@ bool SendAll(SOCKET socket, std::string_view data, WSAEVENT stop) {
     return true;
 }
 
-bool RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer, RelayMode mode) {
+bool RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer) {
     if (from == INVALID_SOCKET || to == INVALID_SOCKET) return false;
-    const bool untilClose = mode == RelayMode::UntilClose;
-    for (std::size_t moved = 0; untilClose || moved < kReadBudget;) {
+    for (std::size_t moved = 0; moved < kReadBudget;) {
         int count = 0;
         const ReadResult result = ReadSome(from, buffer.data(), TransferBuffer::kSize, count);
-        // After an announced close everything has arrived; nothing more will.
-        if (result == ReadResult::WouldBlock) return !untilClose;
+        if (result == ReadResult::WouldBlock) return true;
         if (result != ReadResult::Data) return false;
         if (!SendAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(count)), stop)) return false;
-        if (!untilClose && static_cast<std::size_t>(count) < TransferBuffer::kSize) return true;
+        if (static_cast<std::size_t>(count) < TransferBuffer::kSize) return true;
         moved += static_cast<std::size_t>(count);
     }
     return true;

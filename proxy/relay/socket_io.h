@@ -16,11 +16,6 @@ namespace relay {
 // left unread makes Winsock signal read readiness again.
 constexpr std::size_t kReadBudget = 256 * 1024;
 
-// Appends to buffer what can be read now, up to budget bytes. False when the
-// socket is invalid, the peer has closed, or a read fails other than by
-// would-block; true otherwise, also when nothing was read.
-bool ReceiveAvailable(SOCKET socket, ByteQueue& buffer, std::size_t budget = kReadBudget);
-
 // Sends all of data, waiting while the receiver is slow. False when the
 // socket is invalid, a send fails, or the relay is stopping.
 bool SendAll(SOCKET socket, std::string_view data, WSAEVENT stop);
@@ -35,15 +30,15 @@ private:
     std::unique_ptr<char[]> bytes_ = std::make_unique<char[]>(kSize);
 };
 
-enum class RelayMode {
-    Available,   // what can be read now, up to kReadBudget bytes
-    UntilClose,  // everything the peer sent before the close it announced
-};
+// Appends to buffer what can be read now, up to kReadBudget bytes, staged
+// through scratch. False when the socket is invalid, the peer has closed, or
+// a read fails other than by would-block; true otherwise, also when nothing
+// was read.
+bool ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch);
 
-// Copies from one socket to the other. False when either socket is invalid,
-// from's peer has closed (after what came before the close has been copied),
-// or a transfer fails.
-bool RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer,
-                    RelayMode mode = RelayMode::Available);
+// Copies what can be read now, up to kReadBudget bytes, from one socket to
+// the other. False when either socket is invalid, from's peer has closed
+// (after everything it sent before has been copied), or a transfer fails.
+bool RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer);
 
 }  // namespace relay

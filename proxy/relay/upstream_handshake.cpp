@@ -32,7 +32,7 @@ TunnelTarget TargetOf(const HttpRequestInfo& request, UpstreamKind kind) {
 }  // namespace
 
 bool WaitForReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const TunnelHandshake& handshake,
-                  std::string& reply, bool& closeSeen) {
+                  std::string& reply) {
     reply.clear();
     const ULONGLONG deadline = GetTickCount64() + kReplyTimeoutMs;
     char chunk[512];
@@ -54,10 +54,6 @@ bool WaitForReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const Tunnel
         WSAEVENT waitSet[] = {stop, readEvent};
         const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, static_cast<DWORD>(deadline - now), FALSE);
         if (woken != WSA_WAIT_EVENT_0 + 1) return false;
-        // Resets the event; the recv above re-arms read notification.
-        WSANETWORKEVENTS events{};
-        if (WSAEnumNetworkEvents(socket, readEvent, &events) != 0) return false;
-        if (events.lNetworkEvents & FD_CLOSE) closeSeen = true;
     }
 }
 
@@ -66,17 +62,15 @@ bool PerformHandshake(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const Up
     TunnelHandshake handshake(upstream, TargetOf(request, upstream.kind));
     std::string message;
     std::string reply;
-    bool closeSeen = false;
     TunnelHandshake::Status status = handshake.Begin(message);
     while (status == TunnelHandshake::Status::Continue) {
-        if (!SendAll(socket, message, stop) || !WaitForReply(socket, readEvent, stop, handshake, reply, closeSeen))
-            return false;
+        if (!SendAll(socket, message, stop) || !WaitForReply(socket, readEvent, stop, handshake, reply)) return false;
         status = handshake.OnReply(reply, message);
     }
-    // Bytes behind the last reply make Winsock signal read readiness again
-    // after the last recv; a close it reported during the wait it does not
-    // report again, so the worker is sent to look at the socket itself.
-    if (closeSeen) WSASetEvent(readEvent);
+    // A wait may have taken the notification of a close (or of bytes behind
+    // the last reply) that Winsock does not repeat: the worker is sent to
+    // look at the socket once itself.
+    WSASetEvent(readEvent);
     return status == TunnelHandshake::Status::Established;
 }
 

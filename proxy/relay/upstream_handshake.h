@@ -15,12 +15,11 @@ namespace relay {
 constexpr DWORD kReplyTimeoutMs = 5 * 60 * 1000;
 
 // Reads the handshake's current reply into reply, exactly to its end. socket
-// must be associated with readEvent for read and close notifications. False
+// must signal readEvent (auto-reset) on read and close notifications. False
 // when the peer closes or fails, the reply cannot be framed, the relay stops,
-// or the reply is not whole after kReplyTimeoutMs. closeSeen is set when the
-// wait consumed the peer's close notification, which Winsock never repeats.
+// or the reply is not whole after kReplyTimeoutMs.
 bool WaitForReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const TunnelHandshake& handshake,
-                  std::string& reply, bool& closeSeen);
+                  std::string& reply);
 
 // Runs the whole handshake of upstream.kind for request's host and port.
 bool PerformHandshake(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const UpstreamInfo& upstream,

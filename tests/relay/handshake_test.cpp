@@ -32,11 +32,7 @@ TEST(Socks4Upstream, ConnectsByAddressAndForwardsTheRequest) {
             ServeOrigin(self, connection);
     });
     TestRelay relay("socks4", proxy.Port());
-    TestSocket browser = relay.Connect();
-    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:8080/x?y HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
-    std::string body;
-    browser.ReadResponse(&body);
-    EXPECT_EQ(body, "#1");
+    EXPECT_EQ(ResponseBody(relay, "GET http://127.0.0.1:8080/x?y HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"), "#1");
     const auto records = proxy.Records();
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0], Bytes({4, 1}) + Port(8080) + Bytes({127, 0, 0, 1, 0}));
@@ -49,9 +45,7 @@ TEST(Socks4Upstream, RejectionClosesTheBrowserConnectionSilently) {
         connection.ReadToClose(5000);
     });
     TestRelay relay("socks4", proxy.Port());
-    TestSocket browser = relay.Connect();
-    ASSERT_TRUE(browser.Send("GET http://127.0.0.1/ HTTP/1.1\r\n\r\n"));
-    EXPECT_EQ(browser.ReadToClose(), "");
+    EXPECT_EQ(ReceivedUntilClose(relay, "GET http://127.0.0.1/ HTTP/1.1\r\n\r\n"), "");
 }
 
 TEST(Socks4Upstream, Ipv6TargetFailsWithoutSendingAnything) {
@@ -76,11 +70,7 @@ TEST(Socks4aUpstream, SendsTheTargetNameUnresolved) {
         }
     });
     TestRelay relay("SOCKS4A", proxy.Port());
-    TestSocket browser = relay.Connect();
-    ASSERT_TRUE(browser.Send("GET http://origin.test:81/ HTTP/1.1\r\n\r\n"));
-    std::string body;
-    browser.ReadResponse(&body);
-    EXPECT_EQ(body, "#1");
+    EXPECT_EQ(ResponseBody(relay, "GET http://origin.test:81/ HTTP/1.1\r\n\r\n"), "#1");
     const auto records = proxy.Records();
     ASSERT_GE(records.size(), 2u);
     EXPECT_EQ(records[0], Bytes({4, 1}) + Port(81) + Bytes({0, 0, 0, 1}) + "anonymous" + Bytes({0}));
@@ -98,11 +88,7 @@ TEST(Socks5Upstream, CredentialsAndAnIpv6Target) {
         ServeOrigin(self, connection);
     });
     TestRelay relay("socks5", proxy.Port(), "alice", "s3cret");
-    TestSocket browser = relay.Connect();
-    ASSERT_TRUE(browser.Send("GET http://[::1]:8080/v6 HTTP/1.1\r\n\r\n"));
-    std::string body;
-    browser.ReadResponse(&body);
-    EXPECT_EQ(body, "#1");
+    EXPECT_EQ(ResponseBody(relay, "GET http://[::1]:8080/v6 HTTP/1.1\r\n\r\n"), "#1");
     const auto records = proxy.Records();
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0], Bytes({5, 2, 2, 0}));
@@ -120,9 +106,7 @@ TEST(Socks5Upstream, RefusedConnectClosesTheBrowserConnectionSilently) {
         connection.ReadToClose(5000);
     });
     TestRelay relay("socks5", proxy.Port());
-    TestSocket browser = relay.Connect();
-    ASSERT_TRUE(browser.Send("CONNECT 127.0.0.1:443 HTTP/1.1\r\n\r\n"));
-    EXPECT_EQ(browser.ReadToClose(), "");
+    EXPECT_EQ(ReceivedUntilClose(relay, "CONNECT 127.0.0.1:443 HTTP/1.1\r\n\r\n"), "");
 }
 
 // The browser gets exactly the fixed reply and then only tunnel bytes, in
@@ -156,11 +140,7 @@ TEST(HttpsUpstream, ConnectWithBasicCredentials) {
         ServeOrigin(self, connection);
     });
     TestRelay relay("https", proxy.Port(), "Aladdin", "open sesame");
-    TestSocket browser = relay.Connect();
-    ASSERT_TRUE(browser.Send("GET http://host.test:81/p HTTP/1.0\r\n\r\n"));
-    std::string body;
-    browser.ReadResponse(&body);
-    EXPECT_EQ(body, "#1");
+    EXPECT_EQ(ResponseBody(relay, "GET http://host.test:81/p HTTP/1.0\r\n\r\n"), "#1");
     const auto records = proxy.Records();
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0],
@@ -175,17 +155,13 @@ TEST(HttpsUpstream, RefusalClosesTheBrowserConnection) {
         connection.ReadToClose(5000);
     });
     TestRelay relay("https", proxy.Port());
-    TestSocket browser = relay.Connect();
-    ASSERT_TRUE(browser.Send("CONNECT host.test:443 HTTP/1.1\r\n\r\n"));
-    EXPECT_EQ(browser.ReadToClose(), "");
+    EXPECT_EQ(ReceivedUntilClose(relay, "CONNECT host.test:443 HTTP/1.1\r\n\r\n"), "");
 }
 
 TEST(HttpUpstream, HasNoHandshakeAndClosesTheConnection) {
     ScriptedPeer proxy([](ScriptedPeer& self, TestSocket& connection) { self.Record(connection.ReadToClose()); });
     TestRelay relay("http", proxy.Port());
-    TestSocket browser = relay.Connect();
-    ASSERT_TRUE(browser.Send("GET http://127.0.0.1/ HTTP/1.1\r\n\r\n"));
-    EXPECT_EQ(browser.ReadToClose(), "");
+    EXPECT_EQ(ReceivedUntilClose(relay, "GET http://127.0.0.1/ HTTP/1.1\r\n\r\n"), "");
 }
 
 TEST(SilentUpstream, StopEndsTheWaitForAReply) {

@@ -76,9 +76,9 @@ TEST_F(RealPeers, CurlFetchesThroughMicrosocks) {
 
 TEST_F(RealPeers, CurlTlsThroughAConnectTunnel) {
     TestRelay relay("socks5", socks5_port_);
-    const RunResult curl =
-        RunProgram("bytes:70000", {"curl", "-sS", "-k", "-x", Proxy(relay), Url("/bytes/70000", tls_origin_port_, "https")},
-                   kCurlTimeoutMs);
+    const RunResult curl = RunProgram(
+        "bytes:70000", {"curl", "-sS", "-k", "-x", Proxy(relay), Url("/bytes/70000", tls_origin_port_, "https")},
+        kCurlTimeoutMs);
     EXPECT_EQ(curl.exit_code, 0);
     EXPECT_TRUE(curl.verdict);
 }

@@ -10,6 +10,20 @@ TestRelay::TestRelay(const std::string& scheme, std::uint16_t upstreamPort, cons
     port_ = port;
 }
 
+std::string ReceivedUntilClose(const TestRelay& relay, const std::string& request) {
+    TestSocket browser = relay.Connect();
+    EXPECT_TRUE(browser.Send(request));
+    return browser.ReadToClose();
+}
+
+std::string ResponseBody(const TestRelay& relay, const std::string& request) {
+    TestSocket browser = relay.Connect();
+    EXPECT_TRUE(browser.Send(request));
+    std::string body;
+    browser.ReadResponse(&body);
+    return body;
+}
+
 bool AcceptSocks5(TestSocket& connection, std::string* request) {
     if (connection.Read(3) != Bytes({5, 1, 0})) return false;
     if (!connection.SendByteByByte(Bytes({5, 0}))) return false;

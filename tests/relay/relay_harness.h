@@ -23,6 +23,13 @@ private:
     std::uint16_t port_ = 0;
 };
 
+// A fresh browser connection sends request; what it receives until the
+// relay closes it.
+std::string ReceivedUntilClose(const TestRelay& relay, const std::string& request);
+
+// A fresh browser connection sends request; the body of the response.
+std::string ResponseBody(const TestRelay& relay, const std::string& request);
+
 // Reads one SOCKS5 exchange without credentials and grants it; false when
 // the bytes are not what a client sends. request receives the CONNECT request.
 bool AcceptSocks5(TestSocket& connection, std::string* request = nullptr);
