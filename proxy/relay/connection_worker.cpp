@@ -13,11 +13,6 @@ namespace {
 // and a 32-bit browser process runs hundreds of them in 2 GiB of addresses.
 constexpr unsigned kWorkerStackReservation = 256 * 1024;
 
-struct WorkerStartBlock {
-    UniqueSocket client;
-    std::shared_ptr<RelayShared> shared;
-};
-
 void Serve(RelayConnection& connection, RelayShared& shared) {
     if (!connection.client_event || !connection.upstream_event) return;
     // Also makes the socket non-blocking, which every transfer relies on.
@@ -48,33 +43,34 @@ void Serve(RelayConnection& connection, RelayShared& shared) {
 }
 
 unsigned __stdcall ConnectionWorker(void* argument) {
-    std::unique_ptr<WorkerStartBlock> block(static_cast<WorkerStartBlock*>(argument));
-    const std::shared_ptr<RelayShared> shared = std::move(block->shared);
-    {
-        RelayConnection connection(std::move(block->client), shared->StopEvent());
-        block.reset();
+    const std::shared_ptr<RelayShared> shared =
+        std::move(*std::unique_ptr<std::shared_ptr<RelayShared>>(static_cast<std::shared_ptr<RelayShared>*>(argument)));
+    do {
+        UniqueSocket client = shared->Take();
+        if (!client) break;
+        RelayConnection connection(std::move(client), shared->StopEvent());
         Serve(connection, *shared);
         // The browser learns of the end in order: what was sent reaches it
         // before the close.
         shutdown(connection.client.get(), SD_SEND);
-    }
+    } while (shared->KeepIdle());
     shared->WorkerEnded();
     return 0;
 }
 
 }  // namespace
 
-bool StartWorker(UniqueSocket client, const std::shared_ptr<RelayShared>& shared) {
-    auto block = std::make_unique<WorkerStartBlock>(WorkerStartBlock{std::move(client), shared});
+bool StartWorker(const std::shared_ptr<RelayShared>& shared) {
+    auto argument = std::make_unique<std::shared_ptr<RelayShared>>(shared);
     shared->WorkerStarted();
     const auto thread = reinterpret_cast<HANDLE>(_beginthreadex(
-        nullptr, kWorkerStackReservation, ConnectionWorker, block.get(),
+        nullptr, kWorkerStackReservation, ConnectionWorker, argument.get(),
         CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     if (thread == nullptr) {
-        shared->WorkerEnded();
+        shared->WorkerNotStarted();
         return false;
     }
-    block.release();
+    argument.release();
     ResumeThread(thread);
     CloseHandle(thread);
     return true;

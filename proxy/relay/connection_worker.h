@@ -1,5 +1,6 @@
 #pragma once
-// One detached thread per browser connection.
+// Detached worker threads, one per browser connection at a time; between
+// connections a worker may wait for the next one (see RelayShared::Take).
 
 #include <memory>
 
@@ -8,8 +9,8 @@
 
 namespace relay {
 
-// Hands client to a new worker thread. False, with client closed, when no
-// thread could be started.
-bool StartWorker(UniqueSocket client, const std::shared_ptr<RelayShared>& shared);
+// Starts a worker that waits for connections handed to shared. False when
+// no thread could be started.
+bool StartWorker(const std::shared_ptr<RelayShared>& shared);
 
 }  // namespace relay

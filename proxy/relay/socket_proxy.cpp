@@ -23,7 +23,7 @@ class CSocketProxy::Impl {
 public:
     std::shared_ptr<RelayShared> shared = std::make_shared<RelayShared>();
     UniqueSocket listener;
-    UniqueThread accept_thread;
+    UniqueHandle accept_thread;
     std::uint16_t port = 0;
 
     bool Bind(std::uint16_t& first);
@@ -63,7 +63,8 @@ unsigned __stdcall CSocketProxy::Impl::AcceptLoop(void* self) {
             if (WSAGetLastError() == WSAECONNRESET) continue;
             break;
         }
-        StartWorker(std::move(client), impl.shared);
+        impl.shared->Hand(std::move(client));
+        if (impl.shared->NeedsSpareWorker()) StartWorker(impl.shared);
     }
     return 0;
 }
@@ -114,6 +115,7 @@ bool CSocketProxy::Start(std::uint16_t& port) {
         return false;
     }
     impl.port = bound;
+    for (int i = 0; i < RelayShared::kSpareWorkers; ++i) StartWorker(impl.shared);
     impl.accept_thread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Impl::AcceptLoop, &impl, 0, nullptr)));
     if (!impl.accept_thread) {
         impl.listener.reset();

@@ -50,8 +50,8 @@ struct WsaEventTraits {
     static void Close(Value event) { WSACloseEvent(event); }
 };
 
-// Thread handles: _beginthreadex reports failure as 0, not INVALID_HANDLE_VALUE.
-struct ThreadTraits {
+// Threads and semaphores: both report failure as 0, not INVALID_HANDLE_VALUE.
+struct HandleTraits {
     using Value = HANDLE;
     static Value Invalid() { return nullptr; }
     static void Close(Value handle) { CloseHandle(handle); }
@@ -59,7 +59,7 @@ struct ThreadTraits {
 
 using UniqueSocket = UniqueObject<SocketTraits>;
 using UniqueWsaEvent = UniqueObject<WsaEventTraits>;
-using UniqueThread = UniqueObject<ThreadTraits>;
+using UniqueHandle = UniqueObject<HandleTraits>;
 
 class CriticalSection {
 public:
