@@ -39,13 +39,14 @@ bool ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch)
     if (socket == INVALID_SOCKET) return false;
     for (std::size_t received = 0; received < kReadBudget;) {
         int count = 0;
-        const ReadResult result = ReadSome(socket, scratch.data(), TransferBuffer::kSize, count);
+        const ReadResult result = ReadSome(socket, scratch.data(), scratch.size(), count);
         if (result == ReadResult::WouldBlock) return true;
         if (result != ReadResult::Data) return false;
         buffer.Append(std::string_view(scratch.data(), static_cast<std::size_t>(count)));
         // A short read drained the socket; another recv would only say so.
-        if (static_cast<std::size_t>(count) < TransferBuffer::kSize) return true;
+        if (static_cast<std::size_t>(count) < scratch.size()) return true;
         received += static_cast<std::size_t>(count);
+        scratch.Filled();
     }
     return true;
 }
@@ -68,12 +69,13 @@ bool RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffe
     if (from == INVALID_SOCKET || to == INVALID_SOCKET) return false;
     for (std::size_t moved = 0; moved < kReadBudget;) {
         int count = 0;
-        const ReadResult result = ReadSome(from, buffer.data(), TransferBuffer::kSize, count);
+        const ReadResult result = ReadSome(from, buffer.data(), buffer.size(), count);
         if (result == ReadResult::WouldBlock) return true;
         if (result != ReadResult::Data) return false;
         if (!SendAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(count)), stop)) return false;
-        if (static_cast<std::size_t>(count) < TransferBuffer::kSize) return true;
+        if (static_cast<std::size_t>(count) < buffer.size()) return true;
         moved += static_cast<std::size_t>(count);
+        buffer.Filled();
     }
     return true;
 }

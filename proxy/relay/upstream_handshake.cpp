@@ -36,24 +36,29 @@ bool WaitForReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const Tunnel
     reply.clear();
     const ULONGLONG deadline = GetTickCount64() + kReplyTimeoutMs;
     char chunk[512];
+    // The request has just gone out, so its reply is a round trip away: the
+    // first thing to do is wait, not to try a read bound to fail.
+    bool readable = false;
     for (;;) {
         const auto missing = handshake.Missing(reply);
         if (!missing) return false;
         if (*missing == 0) return true;
-        // Never more than the reply still lacks: what follows it belongs to
-        // the tunnel.
-        const int count = recv(socket, chunk, static_cast<int>(std::min(*missing, sizeof chunk)), 0);
-        if (count > 0) {
-            reply.append(chunk, static_cast<std::size_t>(count));
-            continue;
+        if (readable) {
+            // Never more than the reply still lacks: what follows it belongs
+            // to the tunnel.
+            const int count = recv(socket, chunk, static_cast<int>(std::min(*missing, sizeof chunk)), 0);
+            if (count > 0) {
+                reply.append(chunk, static_cast<std::size_t>(count));
+                continue;
+            }
+            if (count == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return false;
         }
-        if (count == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return false;
-
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) return false;
         WSAEVENT waitSet[] = {stop, readEvent};
         const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, static_cast<DWORD>(deadline - now), FALSE);
         if (woken != WSA_WAIT_EVENT_0 + 1) return false;
+        readable = true;
     }
 }
 
