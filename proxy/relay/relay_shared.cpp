@@ -17,6 +17,8 @@ void RelayShared::SignalStop() {
 
 void RelayShared::Hand(UniqueSocket client) {
     Locked locked(lock_);
+    // After SignalStop has emptied the queue nobody would take it.
+    if (Stopping()) return;
     handed_.push_back(std::move(client));
     ReleaseSemaphore(ready_.get(), 1, nullptr);
 }
