@@ -59,6 +59,13 @@ std::uint16_t RealPeers::origin_port_ = 0;
 std::uint16_t RealPeers::tls_origin_port_ = 0;
 std::uint16_t RealPeers::socks5_port_ = 0;
 
+// curl as the browser, through relay; certificates of the test origin are
+// self-signed.
+RunResult Curl(const TestRelay& relay, const std::string& url, const std::string& check) {
+    return RunProgram(check, {"curl", "-sS", "-k", "-x", "http://127.0.0.1:" + std::to_string(relay.Port()), url},
+                      kCurlTimeoutMs);
+}
+
 std::string Header(const std::string& head, const std::string& name) {
     const std::size_t at = head.find(name + ": ");
     if (at == std::string::npos) return "";
@@ -67,8 +74,7 @@ std::string Header(const std::string& head, const std::string& name) {
 
 TEST_F(RealPeers, CurlFetchesThroughMicrosocks) {
     TestRelay relay("socks5", socks5_port_);
-    const RunResult curl = RunProgram("bytes:200000", {"curl", "-sS", "-x", Proxy(relay), Url("/bytes/200000")},
-                                      kCurlTimeoutMs);
+    const RunResult curl = Curl(relay, Url("/bytes/200000"), "bytes:200000");
     EXPECT_EQ(curl.exit_code, 0);
     EXPECT_EQ(curl.size, 200000u);
     EXPECT_TRUE(curl.verdict);
@@ -76,9 +82,7 @@ TEST_F(RealPeers, CurlFetchesThroughMicrosocks) {
 
 TEST_F(RealPeers, CurlTlsThroughAConnectTunnel) {
     TestRelay relay("socks5", socks5_port_);
-    const RunResult curl = RunProgram(
-        "bytes:70000", {"curl", "-sS", "-k", "-x", Proxy(relay), Url("/bytes/70000", tls_origin_port_, "https")},
-        kCurlTimeoutMs);
+    const RunResult curl = Curl(relay, Url("/bytes/70000", tls_origin_port_, "https"), "bytes:70000");
     EXPECT_EQ(curl.exit_code, 0);
     EXPECT_TRUE(curl.verdict);
 }
@@ -86,8 +90,7 @@ TEST_F(RealPeers, CurlTlsThroughAConnectTunnel) {
 TEST_F(RealPeers, LargeDownloadArrivesIntact) {
     TestRelay relay("socks5", socks5_port_);
     const std::string size = std::to_string(48 * 1024 * 1024 + 17);
-    const RunResult curl =
-        RunProgram("bytes:" + size, {"curl", "-sS", "-x", Proxy(relay), Url("/bytes/" + size)}, kCurlTimeoutMs);
+    const RunResult curl = Curl(relay, Url("/bytes/" + size), "bytes:" + size);
     EXPECT_EQ(curl.exit_code, 0);
     EXPECT_EQ(std::to_string(curl.size), size);
     EXPECT_TRUE(curl.verdict);
@@ -96,9 +99,7 @@ TEST_F(RealPeers, LargeDownloadArrivesIntact) {
 TEST_F(RealPeers, LargeTlsDownloadArrivesIntact) {
     TestRelay relay("socks5", socks5_port_);
     const std::string size = std::to_string(16 * 1024 * 1024 + 3);
-    const RunResult curl = RunProgram(
-        "bytes:" + size, {"curl", "-sS", "-k", "-x", Proxy(relay), Url("/bytes/" + size, tls_origin_port_, "https")},
-        kCurlTimeoutMs);
+    const RunResult curl = Curl(relay, Url("/bytes/" + size, tls_origin_port_, "https"), "bytes:" + size);
     EXPECT_EQ(curl.exit_code, 0);
     EXPECT_TRUE(curl.verdict);
 }
@@ -141,12 +142,11 @@ TEST_F(RealPeers, MicrosocksWithUserAndPassword) {
     const std::uint16_t port = guarded.WaitReady();
     ASSERT_NE(port, 0);
     TestRelay good("socks5", port, "relayuser", "relaypass");
-    const RunResult ok = RunProgram("bytes:1000", {"curl", "-sS", "-x", Proxy(good), Url("/bytes/1000")},
-                                    kCurlTimeoutMs);
+    const RunResult ok = Curl(good, Url("/bytes/1000"), "bytes:1000");
     EXPECT_EQ(ok.exit_code, 0);
     EXPECT_TRUE(ok.verdict);
     TestRelay bad("socks5", port, "relayuser", "wrong");
-    const RunResult refused = RunProgram("-", {"curl", "-sS", "-x", Proxy(bad), Url("/bytes/1000")}, kCurlTimeoutMs);
+    const RunResult refused = Curl(bad, Url("/bytes/1000"), "-");
     EXPECT_NE(refused.exit_code, 0);
     EXPECT_EQ(refused.size, 0u);
 }
@@ -156,13 +156,10 @@ TEST_F(RealPeers, DanteServesSocks4) {
     const std::uint16_t port = dante.WaitReady();
     ASSERT_NE(port, 0);
     TestRelay relay("socks4", port);
-    const RunResult curl = RunProgram("bytes:5000", {"curl", "-sS", "-x", Proxy(relay), Url("/bytes/5000")},
-                                      kCurlTimeoutMs);
+    const RunResult curl = Curl(relay, Url("/bytes/5000"), "bytes:5000");
     EXPECT_EQ(curl.exit_code, 0);
     EXPECT_TRUE(curl.verdict);
-    const RunResult tls = RunProgram(
-        "bytes:5000", {"curl", "-sS", "-k", "-x", Proxy(relay), Url("/bytes/5000", tls_origin_port_, "https")},
-        kCurlTimeoutMs);
+    const RunResult tls = Curl(relay, Url("/bytes/5000", tls_origin_port_, "https"), "bytes:5000");
     EXPECT_EQ(tls.exit_code, 0);
     EXPECT_TRUE(tls.verdict);
 }
