@@ -1,0 +1,79 @@
+#include "proxy/relay/connection_worker.h"
+
+#include <process.h>
+
+#include <utility>
+
+#include "proxy/relay/client_data.h"
+
+namespace relay {
+namespace {
+
+// Workers hold little on their stacks (transfer buffers live on the heap),
+// and a 32-bit browser process runs hundreds of them in 2 GiB of addresses.
+constexpr unsigned kWorkerStackReservation = 256 * 1024;
+
+void Serve(RelayConnection& connection, RelayShared& shared) {
+    if (!connection.client_event || !connection.upstream_event) return;
+    // Also makes the socket non-blocking, which every transfer relies on.
+    if (WSAEventSelect(connection.client.get(), connection.client_event.get(), FD_READ | FD_CLOSE) != 0) return;
+    const BOOL noDelay = TRUE;
+    setsockopt(connection.client.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+               sizeof noDelay);
+
+    // The wait names the first signalled event of its set, so the two
+    // directions take turns at coming first: a busy browser cannot starve
+    // the upstream direction, nor the other way round.
+    for (bool browserFirst = true;; browserFirst = !browserFirst) {
+        WSAEVENT first = browserFirst ? connection.client_event.get() : connection.upstream_event.get();
+        WSAEVENT second = browserFirst ? connection.upstream_event.get() : connection.client_event.get();
+        WSAEVENT waitSet[] = {connection.stop, first, second};
+        const DWORD woken = WSAWaitForMultipleEvents(3, waitSet, FALSE, WSA_INFINITE, FALSE);
+        if (woken != WSA_WAIT_EVENT_0 + 1 && woken != WSA_WAIT_EVENT_0 + 2) return;
+        if (waitSet[woken - WSA_WAIT_EVENT_0] == connection.client_event.get()) {
+            if (!HandleClientData(connection, shared)) return;
+        } else if (connection.upstream) {
+            // Whatever the upstream sends goes to the browser; its close ends
+            // the connection once everything sent before it has been passed on.
+            if (!RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop,
+                                connection.transfer))
+                return;
+        }
+    }
+}
+
+unsigned __stdcall ConnectionWorker(void* argument) {
+    const std::shared_ptr<RelayShared> shared =
+        std::move(*std::unique_ptr<std::shared_ptr<RelayShared>>(static_cast<std::shared_ptr<RelayShared>*>(argument)));
+    do {
+        UniqueSocket client = shared->Take();
+        if (!client) break;
+        RelayConnection connection(std::move(client), shared->StopEvent());
+        Serve(connection, *shared);
+        // The browser learns of the end in order: what was sent reaches it
+        // before the close.
+        shutdown(connection.client.get(), SD_SEND);
+    } while (shared->KeepIdle());
+    shared->WorkerEnded();
+    return 0;
+}
+
+}  // namespace
+
+bool StartWorker(const std::shared_ptr<RelayShared>& shared) {
+    auto argument = std::make_unique<std::shared_ptr<RelayShared>>(shared);
+    shared->WorkerStarted();
+    const auto thread = reinterpret_cast<HANDLE>(_beginthreadex(
+        nullptr, kWorkerStackReservation, ConnectionWorker, argument.get(),
+        CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    if (thread == nullptr) {
+        shared->WorkerNotStarted();
+        return false;
+    }
+    argument.release();
+    ResumeThread(thread);
+    CloseHandle(thread);
+    return true;
+}
+
+}  // namespace relay

@@ -1,0 +1,57 @@
+#pragma once
+// Non-blocking socket transfers for the relay's workers. Every wait here also
+// watches the relay's stop event.
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+#include "proxy/relay/byte_queue.h"
+#include "proxy/relay/win_handles.h"
+
+namespace relay {
+
+// Bytes moved per readiness notification at most, so that one busy direction
+// cannot keep a worker from the other direction or from the stop event. Data
+// left unread makes Winsock signal read readiness again.
+constexpr std::size_t kReadBudget = 1024 * 1024;
+
+// Sends all of data, waiting while the receiver is slow. False when the
+// socket is invalid, a send fails, or the relay is stopping.
+bool SendAll(SOCKET socket, std::string_view data, WSAEVENT stop);
+
+// One connection's staging area for copying between its sockets. It starts
+// small and grows while reads keep filling it, so a bulk transfer needs few
+// calls per megabyte (each costs a round trip to the Wine server) while the
+// many quiet connections of a browser stay cheap.
+class TransferBuffer {
+public:
+    static constexpr std::size_t kInitialSize = 16 * 1024;
+    static constexpr std::size_t kMaxSize = 256 * 1024;
+
+    char* data() { return bytes_.get(); }
+    std::size_t size() const { return size_; }
+    // Called when a read filled the buffer.
+    void Filled() {
+        if (size_ >= kMaxSize) return;
+        size_ *= 2;
+        bytes_ = std::make_unique<char[]>(size_);
+    }
+
+private:
+    std::size_t size_ = kInitialSize;
+    std::unique_ptr<char[]> bytes_ = std::make_unique<char[]>(kInitialSize);
+};
+
+// Appends to buffer what can be read now, up to kReadBudget bytes, staged
+// through scratch. False when the socket is invalid, the peer has closed, or
+// a read fails other than by would-block; true otherwise, also when nothing
+// was read.
+bool ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch);
+
+// Copies what can be read now, up to kReadBudget bytes, from one socket to
+// the other. False when either socket is invalid, from's peer has closed
+// (after everything it sent before has been copied), or a transfer fails.
+bool RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer);
+
+}  // namespace relay
