@@ -46,7 +46,9 @@ protected:
 
 }  // namespace RaZED
 
+#ifdef _WIN32
 extern "C" {
 // A stream over data[0, size), or null.
 RaZED::IStream* __cdecl RaZEDCreateIStream(const unsigned char* data, unsigned size);
 }
+#endif

@@ -5,7 +5,7 @@
 namespace razed {
 
 ValueStream::ValueStream(const unsigned char* data, std::size_t size) : data_(data), size_(data ? size : 0) {
-    good_ = data != nullptr;
+    good_ = data != nullptr || size == 0;
     for (std::size_t at = 0; good_ && at < size_;) {
         const std::optional<std::size_t> item = ItemSize(at);
         good_ = item.has_value();
