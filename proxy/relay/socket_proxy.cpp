@@ -1,14 +1,141 @@
 #include "proxy/relay/socket_proxy.h"
 
-class CSocketProxy::Impl {};
+#include <process.h>
+
+#include "proxy/relay/connection_worker.h"
+#include "proxy/relay/relay_shared.h"
+#include "proxy/relay/win_handles.h"
+
+namespace {
+
+using namespace relay;
+
+constexpr int kListenBacklog = 50;
+
+// Workers notice the stop event at once, except inside a name lookup, which
+// cannot be interrupted; Stop waits this long for them before it returns and
+// leaves any latecomer to finish on its own (it touches only shared state).
+constexpr DWORD kWorkerGraceMs = 10 * 1000;
+
+}  // namespace
+
+class CSocketProxy::Impl {
+public:
+    std::shared_ptr<RelayShared> shared = std::make_shared<RelayShared>();
+    UniqueSocket listener;
+    UniqueWsaEvent accept_event;
+    UniqueThread accept_thread;
+    std::uint16_t port = 0;
+
+    bool Bind(std::uint16_t& first);
+    static unsigned __stdcall AcceptLoop(void* self);
+    void AcceptPending();
+};
+
+bool CSocketProxy::Impl::Bind(std::uint16_t& first) {
+    // Without exclusive use another program could bind the same address
+    // with SO_REUSEADDR and take the browser's connections.
+    const BOOL exclusive = TRUE;
+    setsockopt(listener.get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+               sizeof exclusive);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (std::uint32_t candidate = first; candidate <= 65535; ++candidate) {
+        address.sin_port = htons(static_cast<std::uint16_t>(candidate));
+        if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            first = static_cast<std::uint16_t>(candidate);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The listening socket is non-blocking and signals accept_event, so the
+// thread can wait for connections and the stop event together.
+unsigned __stdcall CSocketProxy::Impl::AcceptLoop(void* self) {
+    Impl& impl = *static_cast<Impl*>(self);
+    WSAEVENT waitSet[] = {impl.shared->StopEvent(), impl.accept_event.get()};
+    for (;;) {
+        const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, WSA_INFINITE, FALSE);
+        if (woken != WSA_WAIT_EVENT_0 + 1) return 0;
+        WSANETWORKEVENTS events{};
+        if (WSAEnumNetworkEvents(impl.listener.get(), impl.accept_event.get(), &events) != 0) return 0;
+        impl.AcceptPending();
+    }
+}
+
+void CSocketProxy::Impl::AcceptPending() {
+    // Accept until would-block: that re-arms accept notification.
+    for (;;) {
+        UniqueSocket client(accept(listener.get(), nullptr, nullptr));
+        if (!client) {
+            // A connection reset while queued is the browser's affair only.
+            if (WSAGetLastError() == WSAECONNRESET) continue;
+            return;
+        }
+        if (shared->Stopping()) return;
+        StartWorker(std::move(client), shared);
+    }
+}
 
 CSocketProxy::CSocketProxy() : impl_(std::make_unique<Impl>()) {}
 
 CSocketProxy::~CSocketProxy() { Stop(); }
 
-void CSocketProxy::SetUpstream(const std::string&, const std::string&, const std::string&, const std::string&,
-                               const std::string&, int, int) {}
+void CSocketProxy::SetUpstream(const std::string&, const std::string& host, const std::string& username,
+                               const std::string& password, const std::string& scheme, int port, int) {
+    UpstreamInfo upstream;
+    upstream.host = host;
+    upstream.port = static_cast<std::uint16_t>(static_cast<unsigned>(port) & 0xFFFF);
+    upstream.username = username;
+    upstream.password = password;
+    upstream.kind = KindFromScheme(scheme).value_or(UpstreamKind::None);
+    impl_->shared->SetUpstream(upstream);
+}
 
-bool CSocketProxy::Start(std::uint16_t&) { return false; }
+bool CSocketProxy::Start(std::uint16_t& port) {
+    Impl& impl = *impl_;
+    if (port == 0) return false;
+    if (impl.listener) {
+        port = impl.port;
+        return false;
+    }
+    // A stopped relay stays stopped: its stop event cannot be taken back
+    // from workers that may still be looking at it.
+    if (!impl.shared->Usable() || impl.shared->Stopping()) return false;
 
-bool CSocketProxy::Stop() { return true; }
+    UniqueSocket listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    UniqueWsaEvent acceptEvent(WSACreateEvent());
+    if (!listener || !acceptEvent) return false;
+    impl.listener = std::move(listener);
+    std::uint16_t bound = port;
+    if (!impl.Bind(bound) || listen(impl.listener.get(), kListenBacklog) != 0 ||
+        WSAEventSelect(impl.listener.get(), acceptEvent.get(), FD_ACCEPT) != 0) {
+        impl.listener.reset();
+        return false;
+    }
+    impl.accept_event = std::move(acceptEvent);
+    impl.accept_thread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Impl::AcceptLoop, &impl, 0, nullptr)));
+    if (!impl.accept_thread) {
+        impl.listener.reset();
+        impl.accept_event.reset();
+        return false;
+    }
+    impl.port = bound;
+    port = bound;
+    return true;
+}
+
+bool CSocketProxy::Stop() {
+    Impl& impl = *impl_;
+    if (impl.shared->Usable()) impl.shared->SignalStop();
+    if (impl.accept_thread) {
+        WaitForSingleObject(impl.accept_thread.get(), INFINITE);
+        impl.accept_thread.reset();
+    }
+    impl.listener.reset();
+    impl.accept_event.reset();
+    impl.shared->WaitForWorkers(kWorkerGraceMs);
+    return true;
+}

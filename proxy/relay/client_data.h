@@ -1,0 +1,41 @@
+#pragma once
+// One browser connection and what its worker does when the browser's socket
+// becomes readable.
+
+#include <cstdint>
+#include <string>
+
+#include "proxy/relay/relay_shared.h"
+#include "proxy/relay/request_stream.h"
+#include "proxy/relay/socket_io.h"
+#include "proxy/relay/upstream_info.h"
+#include "proxy/relay/win_handles.h"
+
+namespace relay {
+
+// Owned by its worker thread and touched by no other.
+struct RelayConnection {
+    RelayConnection(UniqueSocket browser, WSAEVENT stopEvent);
+
+    UniqueSocket client;
+    UniqueSocket upstream;
+    WSAEVENT stop;
+    UniqueWsaEvent client_event;
+    UniqueWsaEvent upstream_event;
+    RequestStream stream;
+    // The target the upstream connection leads to.
+    std::string target_host;
+    std::uint16_t target_port = 0;
+    UpstreamKind kind = UpstreamKind::None;
+    TransferBuffer transfer;
+};
+
+// The reply a browser gets once its CONNECT tunnel stands.
+inline constexpr char kConnectEstablishedReply[] =
+    "HTTP/1.0 200 Connection established\r\nProxy-agent: Quorvel2.0 Proxy \r\n\r\n";
+
+// Reads what the browser sent and forwards it, opening upstream connections
+// as requests need them. False when the connection must end.
+bool HandleClientData(RelayConnection& connection, RelayShared& shared);
+
+}  // namespace relay

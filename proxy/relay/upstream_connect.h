@@ -1,0 +1,22 @@
+#pragma once
+// Reaching the upstream proxy: name lookup and a connection that gives up
+// when the relay stops.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "proxy/relay/win_handles.h"
+
+namespace relay {
+
+// Dotted IPv4 text as it stands, else the first IPv4 address a lookup gives.
+std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host);
+
+// Connects to host:port, trying up to three times with a one-second pause
+// between attempts, each with a fresh socket. On success slot holds the
+// connected socket, non-blocking and associated with no event.
+bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, UniqueSocket& slot);
+
+}  // namespace relay

@@ -1,0 +1,160 @@
+// Browser requests through the relay to a scripted origin behind a SOCKS5
+// proxy: what the origin receives, body framing across reads, reuse of the
+// upstream connection, either side closing, and bad input that ends one
+// connection while the relay goes on serving.
+
+#include <windows.h>
+
+#include <string>
+
+#include "gtest/gtest.h"
+#include "tests/relay/relay_harness.h"
+#include "tests/relay/test_sockets.h"
+
+namespace {
+
+class RequestHandling : public testing::Test {
+protected:
+    std::unique_ptr<ScriptedPeer> origin_ = Socks5Origin();
+    TestRelay relay_{"socks5", origin_->Port()};
+
+    std::string Body(TestSocket& browser) {
+        std::string body;
+        browser.ReadResponse(&body);
+        return body;
+    }
+
+    // The relay still serves a fresh connection.
+    void ExpectServing() {
+        TestSocket fresh = relay_.Connect();
+        ASSERT_TRUE(fresh.Send("GET http://127.0.0.1:99/fresh HTTP/1.1\r\n\r\n"));
+        EXPECT_EQ(Body(fresh), "#1");
+    }
+};
+
+TEST_F(RequestHandling, OriginGetsOriginFormWithFilteredHeaders) {
+    TestSocket browser = relay_.Connect();
+    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:8080/a/b.html?x=1 HTTP/1.1\r\n"
+                             "Host: 127.0.0.1:8080\r\n"
+                             "PROXY-CONNECTION: keep-alive\r\n"
+                             "Connection: keep-alive\r\n"
+                             "X-Bare: lf\n"
+                             "\r\n"));
+    EXPECT_EQ(Body(browser), "#1");
+    const auto records = origin_->Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0],
+              "GET /a/b.html?x=1 HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nConnection: keep-alive\r\nX-Bare: lf\r\n\r\n");
+}
+
+TEST_F(RequestHandling, HeadersAndBodyArrivingInPieces) {
+    TestSocket browser = relay_.Connect();
+    ASSERT_TRUE(browser.Send("POST http://127.0.0.1:81/form HTTP/1.1\r\nHost: x\r\n"));
+    Sleep(50);
+    ASSERT_TRUE(browser.Send("Content-Length: 10\r\n"));
+    Sleep(50);
+    ASSERT_TRUE(browser.Send("\r\nabcd"));
+    Sleep(50);
+    ASSERT_TRUE(browser.Send("efghij"));
+    EXPECT_EQ(Body(browser), "#1");
+    ASSERT_EQ(origin_->Records().size(), 1u);
+    EXPECT_EQ(origin_->Records()[0], "POST /form HTTP/1.1\r\nHost: x\r\nContent-Length: 10\r\n\r\nabcdefghij");
+}
+
+TEST_F(RequestHandling, ChunkedBodyThenTheNextRequest) {
+    TestSocket browser = relay_.Connect();
+    ASSERT_TRUE(browser.Send("POST http://127.0.0.1:81/c HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"
+                             "5\r\nhello\r\n0\r\n\r\n"));
+    EXPECT_EQ(Body(browser), "#1");
+    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:81/after HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(Body(browser), "#2");
+    const auto records = origin_->Records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], "POST /c HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n");
+    EXPECT_EQ(records[1], "GET /after HTTP/1.1\r\n\r\n");
+}
+
+TEST_F(RequestHandling, RequestPipelinedBehindABodyIsServedWithoutMoreInput) {
+    TestSocket browser = relay_.Connect();
+    ASSERT_TRUE(browser.Send("POST http://127.0.0.1:81/1 HTTP/1.1\r\nContent-Length: 2\r\n\r\nok"
+                             "GET http://127.0.0.1:81/2 HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(Body(browser), "#1");
+    EXPECT_EQ(Body(browser), "#2");
+}
+
+TEST_F(RequestHandling, SameTargetReusesTheUpstreamConnectionAnotherTargetDoesNot) {
+    TestSocket browser = relay_.Connect();
+    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:81/1 HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(Body(browser), "#1");
+    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:81/2 HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(Body(browser), "#2");
+    EXPECT_EQ(origin_->Accepted(), 1);
+    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:82/3 HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(Body(browser), "#1");
+    EXPECT_EQ(origin_->Accepted(), 2);
+}
+
+TEST_F(RequestHandling, BrowserClosingClosesTheUpstreamConnection) {
+    ScriptedPeer watcher([](ScriptedPeer& self, TestSocket& connection) {
+        if (!AcceptSocks5(connection)) return;
+        self.Record(connection.ReadUntil("\r\n\r\n"));
+        connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nhi");
+        self.Record(connection.ClosedWithin(5000) ? "closed" : "open");
+    });
+    TestRelay relay("socks5", watcher.Port());
+    TestSocket browser = relay.Connect();
+    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:81/ HTTP/1.1\r\n\r\n"));
+    browser.ReadResponse();
+    browser.Close();
+    for (int i = 0; i < 100 && watcher.Records().size() < 2; ++i) Sleep(50);
+    ASSERT_EQ(watcher.Records().size(), 2u);
+    EXPECT_EQ(watcher.Records()[1], "closed");
+}
+
+TEST_F(RequestHandling, UpstreamClosingDeliversEverythingThenClosesTheBrowser) {
+    const std::string big(300000, 'z');
+    ScriptedPeer closer([&big](ScriptedPeer&, TestSocket& connection) {
+        if (!AcceptSocks5(connection)) return;
+        connection.ReadUntil("\r\n\r\n");
+        connection.Send("HTTP/1.0 200 OK\r\n\r\n" + big);
+    });
+    TestRelay relay("socks5", closer.Port());
+    TestSocket browser = relay.Connect();
+    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:81/ HTTP/1.0\r\n\r\n"));
+    EXPECT_EQ(browser.ReadToClose(), "HTTP/1.0 200 OK\r\n\r\n" + big);
+}
+
+TEST_F(RequestHandling, BadInputEndsOnlyItsConnection) {
+    const std::string longLine = "GET http://127.0.0.1/" + std::string(70000, 'a') + " HTTP/1.1\r\n\r\n";
+    const std::string hugeHeaders =
+        "GET http://127.0.0.1/ HTTP/1.1\r\n" + std::string(300000, 'h') + "\r\n\r\n";
+    for (const std::string& input : {
+             longLine,
+             hugeHeaders,
+             std::string("GET http://127.0.0.1/ HTTP/1.1\r\nContent-Length: -5\r\n\r\n"),
+             std::string("GET http://127.0.0.1/ HTTP/1.1\r\nContent-Length: 5x\r\n\r\n"),
+             std::string("GET\r\n"),
+             std::string("GET http://127.0.0.1/\r\n"),
+             std::string("GET /no/host HTTP/1.1\r\n\r\n"),
+             std::string("CONNECT 127.0.0.1:99999 HTTP/1.1\r\n\r\n"),
+         }) {
+        TestSocket browser = relay_.Connect();
+        browser.Send(input);  // the relay may close before it has read everything
+        EXPECT_EQ(browser.ReadToClose(), "") << input.substr(0, 60);
+        ExpectServing();
+    }
+}
+
+TEST_F(RequestHandling, ManyConcurrentConnections) {
+    constexpr int kConnections = 64;
+    std::vector<TestSocket> browsers;
+    for (int i = 0; i < kConnections; ++i) {
+        browsers.push_back(relay_.Connect());
+        ASSERT_TRUE(browsers.back().Valid());
+        ASSERT_TRUE(browsers.back().Send("GET http://127.0.0.1:81/" + std::to_string(i) + " HTTP/1.1\r\n\r\n"));
+    }
+    for (TestSocket& browser : browsers) EXPECT_EQ(Body(browser), "#1");
+    EXPECT_EQ(origin_->Accepted(), kConnections);
+}
+
+}  // namespace
