@@ -17,12 +17,17 @@
 
 struct ProxyObject;
 
+// Plain function pointers called the way MSVC calls a member function;
+// -pedantic would flag __thiscall outside a class, though GCC applies it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
 struct ProxyVtbl {
     void*(RERIDU_THISCALL* destroy)(ProxyObject* self, unsigned flags);
     bool(RERIDU_THISCALL* start)(ProxyObject* self);
     bool(RERIDU_THISCALL* stop)(ProxyObject* self);
     void(RERIDU_THISCALL* apply)(ProxyObject* self, const wchar_t* value);
 };
+#pragma GCC diagnostic pop
 
 struct ProxyObject {
     const ProxyVtbl* vtbl;
