@@ -1,5 +1,8 @@
 #pragma once
-// The process-wide proxy of WinINet, and the one place that sets it.
+// The process-wide proxy of WinINet, and the one place that sets it. Wine
+// accepts the option but nothing afterwards shows it, so hosts and tests
+// see what is applied by watching this library's import of
+// InternetSetOptionA, which is called through the import at every call.
 
 #include <windows.h>
 #include <wininet.h>
@@ -16,9 +19,3 @@ struct InternetProxy {
 // InternetSetOptionA(NULL, INTERNET_OPTION_PROXY, ...) with the settings
 // as an INTERNET_PROXY_INFO; whether it succeeded.
 bool SetProcessInternetProxy(const InternetProxy& settings);
-
-// Wine accepts the option but nothing afterwards shows it, so tests that
-// link the library replace the call to see what was applied; null puts
-// InternetSetOptionA back.
-using InternetSetOptionFunction = BOOL(WINAPI*)(HINTERNET, DWORD, LPVOID, DWORD);
-void ReplaceInternetSetOption(InternetSetOptionFunction replacement);
