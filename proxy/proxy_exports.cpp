@@ -1,6 +1,16 @@
+#include <new>
+
 #include "frame/reridu_exports.h"
+#include "proxy/proxy_object.h"
 
-// Not available yet: no object can be made, and out is left untouched.
-bool __cdecl CreateProxyObj(IProxy**) { return false; }
+bool __cdecl CreateProxyObj(IProxy** out) {
+    if (out == nullptr) return false;
+    IProxy* object = new (std::nothrow) CProxyObject;
+    if (object == nullptr) return false;
+    *out = object;
+    return true;
+}
 
-void __cdecl DeleteProxyObj(IProxy*) {}
+void __cdecl DeleteProxyObj(IProxy* object) {
+    if (object != nullptr) object->DeletingDestructor(1);
+}

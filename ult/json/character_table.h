@@ -22,6 +22,16 @@ enum class char_class : std::uint16_t {
 // character is a word character.
 void build_character_table();
 
-char_class classify(wchar_t c);
+namespace detail {
+constexpr unsigned kCharacterTableSize = 128;
+extern char_class character_table[kCharacterTableSize];
+}  // namespace detail
+
+// Inline: the scanner classifies every character it passes.
+inline char_class classify(wchar_t c) {
+    const auto code = static_cast<std::uint32_t>(c);
+    if (code == 0 || code >= detail::kCharacterTableSize) return char_class::word;
+    return detail::character_table[code];
+}
 
 }  // namespace ult::json

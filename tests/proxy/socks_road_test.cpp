@@ -1,0 +1,116 @@
+// A SOCKS setting end to end: the proxy object starts its relay, the
+// process's proxy points at it, and curl reaches a real origin through it
+// and a real SOCKS server (microsocks), all Linux programs on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/proxy/exported_proxy.h"
+#include "tests/relay/peer_process.h"
+#include "tests/relay/test_sockets.h"
+
+namespace {
+
+constexpr wchar_t kSetting[] = L"browser.general.proxy_config_type";
+constexpr DWORD kCurlTimeoutMs = 120000;
+
+class SocksRoad : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        origin_ = new PeerProcess({"serve", "origin"});
+        socks5_ = new PeerProcess({"serve", "socks5", "reridu", "s3cret"});
+        originPort_ = origin_->WaitReady();
+        socks5Port_ = socks5_->WaitReady();
+    }
+    static void TearDownTestSuite() {
+        delete origin_;
+        delete socks5_;
+    }
+    void SetUp() override {
+        ASSERT_NE(originPort_, 0);
+        ASSERT_NE(socks5Port_, 0);
+        ASSERT_TRUE(service_.ready());
+    }
+
+    static std::wstring Socks5Document(const wchar_t* scheme = L"socks5") {
+        return L"{'proxies':[{'id':'7','name':'lab','scheme':'" + std::wstring(scheme) +
+               L"','host':'127.0.0.1','port':" + std::to_wstring(socks5Port_) +
+               L",'username':'reridu','password':'s3cret'}]}";
+    }
+
+    // The page as curl fetches it through the proxy at `proxyList`.
+    static RunResult Fetch(const std::string& proxyList) {
+        return RunProgram("text:hello from origin",
+                          {"curl", "-sS", "--max-time", "60", "-x", "http://" + proxyList,
+                           "http://127.0.0.1:" + std::to_string(originPort_) + "/page"},
+                          kCurlTimeoutMs);
+    }
+
+    // The relay's port from the setting the library applied, or 0.
+    static std::uint16_t RelayPort(const AppliedProxy& applied) {
+        const std::string prefix = "127.0.0.1:";
+        if (!applied.proxyList || applied.proxyList->rfind(prefix, 0) != 0) return 0;
+        return static_cast<std::uint16_t>(std::stoi(applied.proxyList->substr(prefix.size())));
+    }
+
+    static PeerProcess* origin_;
+    static PeerProcess* socks5_;
+    static std::uint16_t originPort_;
+    static std::uint16_t socks5Port_;
+    ExportedProxyService service_;
+};
+
+PeerProcess* SocksRoad::origin_ = nullptr;
+PeerProcess* SocksRoad::socks5_ = nullptr;
+std::uint16_t SocksRoad::originPort_ = 0;
+std::uint16_t SocksRoad::socks5Port_ = 0;
+
+}  // namespace
+
+TEST_F(SocksRoad, CurlReachesTheOriginThroughTheRelayTheBoardStarted) {
+    const InitialValueBoard board(Socks5Document());
+    ProxyObject* object = service_.Create();
+    ASSERT_NE(object, nullptr);
+    ASSERT_TRUE(object->vtbl->start(object));
+
+    const std::vector<AppliedProxy> applied = service_.TakeApplied();
+    ASSERT_EQ(applied.size(), 1u);
+    const std::uint16_t port = RelayPort(applied[0]);
+    ASSERT_GE(port, 10000) << applied[0];
+    EXPECT_EQ(applied[0], ProxyOf("127.0.0.1:" + std::to_string(port), "")) << "nothing bypasses the relay";
+
+    const RunResult page = Fetch(*applied[0].proxyList);
+    EXPECT_EQ(page.exit_code, 0);
+    EXPECT_TRUE(page.verdict);
+
+    // Direct access leaves the relay serving; Stop does too.
+    EXPECT_EQ(BroadcastSetting(kSetting, L"0"), 1u);
+    EXPECT_EQ(service_.TakeApplied(), std::vector<AppliedProxy>{Direct()});
+    EXPECT_TRUE(object->vtbl->stop(object));
+    EXPECT_TRUE(Fetch(*applied[0].proxyList).verdict);
+
+    // Deleting the object ends the relay.
+    service_.Delete(object);
+    EXPECT_FALSE(TestSocket::Connect(port).Valid());
+}
+
+TEST_F(SocksRoad, EachSocksSettingReplacesTheRelayWhichSearchesFromTheFirstPortAgain) {
+    ProxyObject* object = service_.Create();
+    ASSERT_NE(object, nullptr);
+    ASSERT_TRUE(object->vtbl->start(object));
+
+    BroadcastSetting(kSetting, Socks5Document());
+    BroadcastSetting(kSetting, Socks5Document(L"SOCKS5"));
+    const std::vector<AppliedProxy> applied = service_.TakeApplied();
+    ASSERT_EQ(applied.size(), 2u);
+    // The first relay is gone before the second looks for a port, so the
+    // second normally gets the same one back.
+    EXPECT_EQ(applied[1], applied[0]);
+    const RunResult page = Fetch(*applied[1].proxyList);
+    EXPECT_EQ(page.exit_code, 0);
+    EXPECT_TRUE(page.verdict);
+
+    EXPECT_TRUE(object->vtbl->stop(object));
+    service_.Delete(object);
+    EXPECT_FALSE(TestSocket::Connect(RelayPort(applied[1])).Valid());
+}
