@@ -98,7 +98,13 @@ int AssociationChanges::Count() {
     return count_;
 }
 
-void RegistryTest::SetUp() { FreshRegistry(); }
+void RegistryTest::SetUp() {
+    // Loading the library loads the system DLLs it imports, and some of them
+    // create their own keys on first use: that must happen in the real
+    // registry, not in the scratch one a test dumps.
+    Library();
+    FreshRegistry();
+}
 
 void RegistryTest::FreshRegistry() {
     // The old redirection must end first: the new scratch key is made under the real HKEY_CURRENT_USER.
