@@ -3,13 +3,13 @@
 #include <mutex>
 #include <new>
 
-#include "animation/critical_section.h"
+#include "frame/critical_section.h"
 #include "animation/tick_source.h"
 
 namespace {
 
 struct CurrentMaker {
-    animation::CriticalSection lock;
+    CriticalSection lock;
     CKtAnimationMakerImpl* maker = nullptr;
 };
 

@@ -12,7 +12,7 @@
 
 #include "shell_registration/key_restore.h"
 #include "shell_registration/registry_key.h"
-#include "shell_registration/scoped_handle.h"
+#include "frame/unique_object.h"
 
 namespace shell_registration {
 namespace {
@@ -52,7 +52,7 @@ std::optional<std::wstring> ProgramDirectory() {
 bool EnableRestorePrivilege() {
     HANDLE rawToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_READ, &rawToken)) return false;
-    const ScopedHandle token(rawToken);
+    const UniqueHandle token(rawToken);
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;

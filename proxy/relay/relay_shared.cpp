@@ -1,6 +1,7 @@
 #include "proxy/relay/relay_shared.h"
 
 #include <climits>
+#include <mutex>
 
 namespace relay {
 
@@ -11,12 +12,12 @@ RelayShared::RelayShared()
 
 void RelayShared::SignalStop() {
     WSASetEvent(stop_.get());
-    Locked locked(lock_);
+    std::lock_guard<CriticalSection> locked(lock_);
     handed_.clear();
 }
 
 void RelayShared::Hand(UniqueSocket client) {
-    Locked locked(lock_);
+    std::lock_guard<CriticalSection> locked(lock_);
     // After SignalStop has emptied the queue nobody would take it.
     if (Stopping()) return;
     handed_.push_back(std::move(client));
@@ -24,7 +25,7 @@ void RelayShared::Hand(UniqueSocket client) {
 }
 
 bool RelayShared::NeedsSpareWorker() {
-    Locked locked(lock_);
+    std::lock_guard<CriticalSection> locked(lock_);
     return idle_ - static_cast<int>(handed_.size()) < kSpareWorkers;
 }
 
@@ -32,7 +33,7 @@ UniqueSocket RelayShared::Take() {
     HANDLE waitSet[] = {stop_.get(), ready_.get()};
     for (;;) {
         const DWORD woken = WaitForMultipleObjects(2, waitSet, FALSE, INFINITE);
-        Locked locked(lock_);
+        std::lock_guard<CriticalSection> locked(lock_);
         if (woken != WAIT_OBJECT_0 + 1) {
             --idle_;
             return UniqueSocket();
@@ -47,40 +48,40 @@ UniqueSocket RelayShared::Take() {
 }
 
 bool RelayShared::KeepIdle() {
-    Locked locked(lock_);
+    std::lock_guard<CriticalSection> locked(lock_);
     if (idle_ >= kMaxIdleWorkers) return false;
     ++idle_;
     return true;
 }
 
 void RelayShared::SetUpstream(const UpstreamInfo& upstream) {
-    Locked locked(lock_);
+    std::lock_guard<CriticalSection> locked(lock_);
     const UpstreamKind kind = upstream.kind == UpstreamKind::None ? upstream_.kind : upstream.kind;
     upstream_ = upstream;
     upstream_.kind = kind;
 }
 
 UpstreamInfo RelayShared::Upstream() {
-    Locked locked(lock_);
+    std::lock_guard<CriticalSection> locked(lock_);
     return upstream_;
 }
 
 void RelayShared::WorkerStarted() {
-    Locked locked(lock_);
+    std::lock_guard<CriticalSection> locked(lock_);
     ++idle_;
     if (workers_++ == 0) WSAResetEvent(no_workers_.get());
 }
 
 void RelayShared::WorkerNotStarted() {
     {
-        Locked locked(lock_);
+        std::lock_guard<CriticalSection> locked(lock_);
         --idle_;
     }
     WorkerEnded();
 }
 
 void RelayShared::WorkerEnded() {
-    Locked locked(lock_);
+    std::lock_guard<CriticalSection> locked(lock_);
     if (--workers_ == 0) WSASetEvent(no_workers_.get());
 }
 

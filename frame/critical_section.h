@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-namespace animation {
-
 class CriticalSection {
 public:
     CriticalSection() { InitializeCriticalSection(&section_); }
@@ -19,5 +17,3 @@ public:
 private:
     CRITICAL_SECTION section_;
 };
-
-}  // namespace animation
