@@ -23,7 +23,7 @@ public:
     template <class T, class... Args>
     T* make(Args&&... args) {
         static_assert(alignof(T) <= alignof(std::max_align_t), "over-aligned arena object");
-        constexpr std::size_t offset = round_up(sizeof(record));
+        const std::size_t offset = round_up(sizeof(record));
         void* memory = allocate(offset + sizeof(T));
         T* object = ::new (static_cast<std::byte*>(memory) + offset) T(std::forward<Args>(args)...);
         // Linked only once constructed, so a throwing constructor leaves nothing to destroy.

@@ -10,12 +10,17 @@ namespace regex_test {
 
 #ifdef _WIN32
 
+namespace {
+
+DWORD WINAPI Start(void* argument) {
+    (*static_cast<const std::function<void()>*>(argument))();
+    return 0;
+}
+
+}  // namespace
+
 bool RunOnSmallStack(std::size_t bytes, const std::function<void()>& body) {
-    auto start = [](void* argument) -> DWORD {
-        (*static_cast<const std::function<void()>*>(argument))();
-        return 0;
-    };
-    HANDLE thread = CreateThread(nullptr, bytes, start, const_cast<std::function<void()>*>(&body),
+    HANDLE thread = CreateThread(nullptr, bytes, Start, const_cast<std::function<void()>*>(&body),
                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread == nullptr) return false;
     WaitForSingleObject(thread, INFINITE);
