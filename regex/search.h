@@ -34,6 +34,9 @@ namespace regex::detail {
 // platform's guard pages.
 inline constexpr std::uintptr_t kStackReserve = 64 * 1024;
 
+// Where the recursive engine stops; nowhere when the platform cannot say where the stack ends.
+inline std::uintptr_t stack_limit(std::uintptr_t floor) { return floor == 0 ? 0 : floor + kStackReserve; }
+
 template <class It>
 class searcher {
 public:
@@ -66,7 +69,7 @@ template <class It>
 searcher<It>::searcher(const basic_rpattern_base_impl<It>& pattern, It ibegin, It iend, bool cstring,
                        const match_limits& limits)
     : pattern_(pattern),
-      guard_(thread_stack_floor() == 0 ? 0 : thread_stack_floor() + kStackReserve, limits.steps),
+      guard_(stack_limit(thread_stack_floor()), limits.steps),
       stack_(limits.backtrack_bytes),
       bottom_(stack_.mark()),
       cstring_(cstring) {
