@@ -357,52 +357,13 @@ bool end_of_pattern<It>::restep_impl(param& p, It&) const {
     return false;
 }
 
-// Where an atom quantifier backs off to. For a group atom it also keeps the
-// group's record from before the quantifier.
-template <class It>
-struct atom_backoff {
-    It end;               // the position after the repetitions taken
-    std::uint32_t count;  // repetitions taken
-    std::size_t width;    // characters per repetition
-};
-
-template <class It>
-struct group_atom_backoff {
-    It end;
-    std::uint32_t count;
-    std::size_t width;
-    backref_tag<It> before;
-};
-
 template <class It, class Atom, bool Greedy>
 template <class End>
-bool atom_quantifier<It, Atom, Greedy>::step_impl(param& p, It& pos) const {
-    std::conditional_t<records_group, group_atom_backoff<It>, atom_backoff<It>> b{};
-    backref_tag<It> before;
-    if constexpr (records_group) before = b.before = p.records[atom_->number()];
-    b.end = pos;
-    if constexpr (Greedy) {
-        if (q_.max != 0 && atom_->template match_this_impl<End>(p, b.end)) {
-            b.width = static_cast<std::size_t>(b.end - pos);
-            b.count = 1;
-            if (b.width == 0) {
-                p.next = this->next_;
-                return true;
-            }
-            while (b.count < q_.max && atom_->template match_this_impl<End>(p, b.end)) ++b.count;
-        }
-        if (b.count < q_.min) return false;
-        // A group's record changes even when there is nothing to back off.
-        if (b.count > q_.min || records_group) push_choice(p, this, b);
-    } else {
-        for (; b.count < q_.min; ++b.count) {
-            const It from = b.end;
-            if (!atom_->template match_this_impl<End>(p, b.end)) return false;
-            b.width = static_cast<std::size_t>(b.end - from);
-        }
-        push_choice(p, this, b);
-    }
-    record(p, before, b.count, b.end, b.width);
+bool atom_quantifier<It, Atom, Greedy>::resume(param& p, It& pos, const backoff& b) const {
+    // A group's record changes even when no other count is left to try.
+    const bool more = Greedy ? b.count > q_.min && b.width > 0 : b.count < q_.max;
+    if (more || records_group) push_choice(p, this, b);
+    record(p, b);
     pos = b.end;
     p.next = this->next_;
     return true;
@@ -410,32 +371,25 @@ bool atom_quantifier<It, Atom, Greedy>::step_impl(param& p, It& pos) const {
 
 template <class It, class Atom, bool Greedy>
 template <class End>
+bool atom_quantifier<It, Atom, Greedy>::step_impl(param& p, It& pos) const {
+    backoff b;
+    if (!start<End>(p, pos, b)) return false;
+    while (!may_continue<End>(p, b.end))
+        if (!advance<End>(p, b)) return false;
+    return resume<End>(p, pos, b);
+}
+
+template <class It, class Atom, bool Greedy>
+template <class End>
 bool atom_quantifier<It, Atom, Greedy>::restep_impl(param& p, It& pos) const {
-    using backoff = std::conditional_t<records_group, group_atom_backoff<It>, atom_backoff<It>>;
     backoff b = p.stack->template pop<backoff>();
-    backref_tag<It> before;
-    if constexpr (records_group) before = b.before;
-    bool resumed = false;
-    if constexpr (Greedy) {
-        if (b.count > q_.min) {
-            --b.count;
-            b.end -= static_cast<std::ptrdiff_t>(b.width);
-            resumed = true;
+    do {
+        if (!advance<End>(p, b)) {
+            if constexpr (records_group) p.records[atom_->number()] = b.before;
+            return false;
         }
-    } else {
-        const It from = b.end;
-        if (b.count < q_.max && atom_->template match_this_impl<End>(p, b.end) && b.end != from) {
-            b.width = static_cast<std::size_t>(b.end - from);
-            ++b.count;
-            resumed = true;
-        }
-    }
-    record(p, before, resumed ? b.count : 0, b.end, b.width);
-    if (!resumed) return false;
-    if (!Greedy || b.count > q_.min || records_group) push_choice(p, this, b);
-    pos = b.end;
-    p.next = this->next_;
-    return true;
+    } while (!may_continue<End>(p, b.end));
+    return resume<End>(p, pos, b);
 }
 
 // Where a group quantifier resumes: the loop state to put back when its

@@ -638,17 +638,37 @@ inline bool repeated_first_chars(const sub_expr_base& repeated, std::uint32_t mi
     return true;
 }
 
+// Where an atom quantifier stands: the repetitions taken and where they
+// end. For a group atom it also keeps the group's record from before.
+template <class It>
+struct atom_backoff {
+    It end;               // the position after the repetitions taken
+    std::uint32_t count;  // repetitions taken
+    std::size_t width;    // characters per repetition
+};
+
+template <class It>
+struct group_atom_backoff {
+    It end;
+    std::uint32_t count;
+    std::size_t width;
+    backref_tag<It> before;
+};
+
 // Repetitions of an atom whose every repetition spans the same width (a
 // backreference's width is fixed for the length of one quantifier), greedy
-// or lazy. The count, not a stack of positions, says where to back off to.
-// A group may be such an atom when all its alternatives are simple and of
-// one fixed width; the quantifier then records the group's last repetition.
+// or lazy. The count, not a stack of positions, says where to back off to,
+// and counts that leave a character the successor cannot begin with are
+// passed over without calling it. A group may be such an atom when all its
+// alternatives are simple and of one fixed width; the quantifier then
+// records the group's last repetition.
 template <class It, class Atom, bool Greedy>
 class atom_quantifier final : public node<atom_quantifier<It, Atom, Greedy>, It> {
 public:
-    void describe(node_description<It>& out) const override;
     using param = match_param<It>;
     atom_quantifier(const Atom* atom, const quantifier_spec& q) : atom_(atom), q_(q) {}
+
+    void describe(node_description<It>& out) const override;
 
     template <class End>
     bool match_all_impl(param& p, It pos) const;
@@ -660,17 +680,42 @@ public:
     template <class End>
     bool match_this_impl(param& p, It& pos) const;
 
+    void set_next(const sub_expr<It>* next) override {
+        this->next_ = next;
+        leading_chars follow;
+        can_follow_ = !next->is_assertion() && next->first_chars(follow);
+        follow_ = follow.chars;
+    }
     width_range width() const override { return q_.scale(atom_->width()); }
     bool first_chars(leading_chars& out) const override { return repeated_first_chars(*atom_, q_.min, out); }
 
 private:
     static constexpr bool records_group = std::is_same_v<Atom, match_group<It>>;
+    using backoff = std::conditional_t<records_group, group_atom_backoff<It>, atom_backoff<It>>;
 
-    // The group's record set to the repetition that ends at end (none when count is 0).
-    void record(param& p, const backref_tag<It>& before, std::uint32_t count, It end, std::size_t w) const;
+    // Takes as many repetitions as the quantifier prefers to start with: the
+    // most it can (greedy) or the fewest it must (lazy). False when fewer
+    // than the minimum match.
+    template <class End>
+    bool start(param& p, It pos, backoff& b) const;
+    // Moves to the next count in the quantifier's order of preference.
+    template <class End>
+    bool advance(param& p, backoff& b) const;
+    // Whether the successor can begin at pos.
+    template <class End>
+    bool may_continue(const param& p, It pos) const {
+        return !can_follow_ || (!End::at_end(p, pos) && follow_.test(static_cast<unsigned char>(*pos)));
+    }
+    // The group's record set to the repetition that ends at b.end (none when the count is 0).
+    void record(param& p, const backoff& b) const;
+    // Iteratively: goes on with the successor from b, leaving b for backtracking.
+    template <class End>
+    bool resume(param& p, It& pos, const backoff& b) const;
 
-    const Atom* atom_;   // what repeats
-    quantifier_spec q_;  // how often
+    const Atom* atom_;         // what repeats
+    quantifier_spec q_;        // how often
+    char_table follow_;        // what can begin the successor, when can_follow_
+    bool can_follow_ = false;  // the successor could tell its first characters
 };
 
 template <class It, class Atom>
@@ -977,5 +1022,72 @@ group_quantifier<It, Greedy>::group_quantifier(sub_expr<It>* entry, std::uint32_
     entry->set_next(arena.make<end_quantifier<It, Greedy>>(this));
 }
 
+
+template <class It, class Atom, bool Greedy>
+template <class End>
+bool atom_quantifier<It, Atom, Greedy>::start(param& p, It pos, backoff& b) const {
+    b.end = pos;
+    b.count = 0;
+    b.width = 0;
+    if constexpr (records_group) b.before = p.records[atom_->number()];
+    if constexpr (Greedy) {
+        if (q_.max == 0 || !atom_->template match_this_impl<End>(p, b.end)) return q_.min == 0;
+        b.width = static_cast<std::size_t>(b.end - pos);
+        b.count = 1;
+        if (b.width == 0) {
+            // An empty repetition repeats as often as asked without moving: one try of the successor.
+            b.count = std::max(q_.min, std::uint32_t{1});
+            return true;
+        }
+        while (b.count < q_.max && atom_->template match_this_impl<End>(p, b.end)) ++b.count;
+        return b.count >= q_.min;
+    } else {
+        for (; b.count < q_.min; ++b.count) {
+            const It from = b.end;
+            if (!atom_->template match_this_impl<End>(p, b.end)) return false;
+            b.width = static_cast<std::size_t>(b.end - from);
+        }
+        return true;
+    }
+}
+
+template <class It, class Atom, bool Greedy>
+template <class End>
+bool atom_quantifier<It, Atom, Greedy>::advance(param& p, backoff& b) const {
+    if constexpr (Greedy) {
+        if (b.count <= q_.min || b.width == 0) return false;
+        --b.count;
+        b.end -= static_cast<std::ptrdiff_t>(b.width);
+        return true;
+    } else {
+        if (b.count >= q_.max) return false;
+        const It from = b.end;
+        if (!atom_->template match_this_impl<End>(p, b.end) || b.end == from) return false;
+        b.width = static_cast<std::size_t>(b.end - from);
+        ++b.count;
+        return true;
+    }
+}
+
+template <class It, class Atom, bool Greedy>
+void atom_quantifier<It, Atom, Greedy>::record(param& p, const backoff& b) const {
+    if constexpr (records_group) {
+        backref_tag<It>& group = p.records[atom_->number()];
+        group = b.before;
+        if (b.count > 0) {
+            group.first = b.end - static_cast<std::ptrdiff_t>(b.width);
+            group.second = b.end;
+            group.matched = true;
+        }
+    }
+}
+
+template <class It, class Atom, bool Greedy>
+template <class End>
+bool atom_quantifier<It, Atom, Greedy>::match_this_impl(param& p, It& pos) const {
+    for (std::uint32_t count = 0; count < q_.min; ++count)
+        if (!atom_->template match_this_impl<End>(p, pos)) return false;
+    return true;
+}
 
 }  // namespace regex::detail

@@ -223,69 +223,18 @@ bool end_of_pattern<It>::match_all_impl(param& p, It pos) const {
 }
 
 template <class It, class Atom, bool Greedy>
-void atom_quantifier<It, Atom, Greedy>::record(param& p, const backref_tag<It>& before, std::uint32_t count, It end,
-                                               std::size_t w) const {
-    if constexpr (records_group) {
-        backref_tag<It>& group = p.records[atom_->number()];
-        group = before;
-        if (count > 0) {
-            group.first = end - static_cast<std::ptrdiff_t>(w);
-            group.second = end;
-            group.matched = true;
-        }
-    }
-}
-
-template <class It, class Atom, bool Greedy>
 template <class End>
 bool atom_quantifier<It, Atom, Greedy>::match_all_impl(param& p, It pos) const {
-    backref_tag<It> before;
-    if constexpr (records_group) before = p.records[atom_->number()];
-    It end = pos;
-    std::uint32_t count = 0;
-    std::size_t w = 0;
-    if constexpr (Greedy) {
-        if (q_.max != 0 && atom_->template match_this_impl<End>(p, end)) {
-            w = static_cast<std::size_t>(end - pos);
-            count = 1;
-            // An empty repetition repeats as often as asked without moving.
-            if (w == 0) return descend<End>(this->next_, p, pos);
-            while (count < q_.max && atom_->template match_this_impl<End>(p, end)) ++count;
+    backoff b;
+    if (!start<End>(p, pos, b)) return false;
+    do {
+        if (may_continue<End>(p, b.end)) {
+            record(p, b);
+            if (descend<End>(this->next_, p, b.end)) return true;
         }
-        if (count < q_.min) return false;
-        for (;;) {
-            record(p, before, count, end, w);
-            if (descend<End>(this->next_, p, end)) return true;
-            if (count == q_.min) break;
-            --count;
-            end -= static_cast<std::ptrdiff_t>(w);
-        }
-    } else {
-        for (; count < q_.min; ++count) {
-            const It from = end;
-            if (!atom_->template match_this_impl<End>(p, end)) return false;
-            w = static_cast<std::size_t>(end - from);
-        }
-        for (;;) {
-            record(p, before, count, end, w);
-            if (descend<End>(this->next_, p, end)) return true;
-            if (count >= q_.max) break;
-            const It from = end;
-            if (!atom_->template match_this_impl<End>(p, end) || end == from) break;
-            w = static_cast<std::size_t>(end - from);
-            ++count;
-        }
-    }
-    if constexpr (records_group) p.records[atom_->number()] = before;
+    } while (advance<End>(p, b));
+    if constexpr (records_group) p.records[atom_->number()] = b.before;
     return false;
-}
-
-template <class It, class Atom, bool Greedy>
-template <class End>
-bool atom_quantifier<It, Atom, Greedy>::match_this_impl(param& p, It& pos) const {
-    for (std::uint32_t count = 0; count < q_.min; ++count)
-        if (!atom_->template match_this_impl<End>(p, pos)) return false;
-    return true;
 }
 
 // The part of a group's record that its quantifier owns.

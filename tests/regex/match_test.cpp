@@ -104,6 +104,13 @@ TEST_P(MatchTest, Quantifiers) {
         {R"((?:(a)|b)\1*c)", 0, "bc", "0-2 -"},            // ... and repeats no times
         {"(?>a|b)*c", 0, "abac", "0-4"},
         {"(a(b)?)+", 0, "aba", "0-3 2-3 1-2"},
+        // Backing off passes over counts that leave a character the successor cannot begin with.
+        {"\\w+@\\w+\\.com", 0, "a@b x@y.com", "4-11"},
+        {"a+?b", 0, "aaab", "0-4"},
+        {"(ab)*ab", 0, "ababab", "0-6 2-4"},
+        {"\\d*(a|b)", 0, "12b", "0-3 2-3"},
+        {"x*\\b", 0, "xx y", "0-2"},
+        {"[ab]*?(?:c|$)", 0, "abab", "0-4"},
     });
 }
 
