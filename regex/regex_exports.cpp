@@ -1,8 +1,14 @@
 #include "frame/reridu_exports.h"
+#include "regex/entry_points.h"
 
-// Not available yet: every call reports no match.
-bool __cdecl RegexMatch(const char*, int, const char*, int, IRegexResultAllocator*, unsigned) { return false; }
+bool __cdecl RegexMatch(const char* text, int textLength, const char* pattern, int patternLength,
+                        IRegexResultAllocator* allocator, unsigned flags) {
+    return regex::match_entry(text, textLength, pattern, patternLength, allocator, flags);
+}
 
-int __cdecl RegexSubstitute(const char*, int, const char*, int, const char*, int, char*, unsigned*, unsigned) {
-    return 0;
+int __cdecl RegexSubstitute(const char* text, int textLength, const char* pattern, int patternLength,
+                            const char* replacement, int replacementLength, char* outBuffer, unsigned* outLength,
+                            unsigned flags) {
+    return regex::substitute_entry(text, textLength, pattern, patternLength, replacement, replacementLength,
+                                   outBuffer, outLength, flags);
 }

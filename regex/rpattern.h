@@ -5,6 +5,11 @@
 //     regex::match_results results;
 //     if (pattern.match(text, results).matched) { ... results.rstart(1) ... }
 //
+//     regex::rpattern swap("(\\w+) (\\w+)", regex::flag_global);
+//     swap.set_substitution("$2 $1");
+//     regex::subst_results replaced;
+//     swap.substitute(text, replaced);  // text rewritten, the count returned
+//
 // A pattern is compiled once by its constructor (bad_regexpr on a syntax
 // error) and is read-only afterwards, so one pattern may serve several
 // threads, each with its own results. Two instantiations exist: over
@@ -24,6 +29,8 @@
 #include "regex/flags.h"
 #include "regex/match_results.h"
 #include "regex/node_support.h"
+#include "regex/subst_list.h"
+#include "regex/subst_results.h"
 
 namespace regex {
 
@@ -96,6 +103,8 @@ protected:
     std::unique_ptr<literal_finder> finder_;       // jumps to the leading literal, if there is one
     char_table leading_;                           // characters that can begin a match, when has_leading_
     bool has_leading_ = false;                     // every match begins with a character of leading_
+    std::string replacement_;                      // the replacement text, normalized under flag_normalize
+    subst_list substitution_;                      // replacement_ as read
 };
 
 }  // namespace detail
@@ -120,11 +129,35 @@ public:
     // The record of a group that never matched.
     static const backref_type& null_backref();
 
+    // The text substitute puts in place of a match (see subst_list.h for
+    // its syntax). Throws bad_regexpr when it is malformed, and the pattern
+    // then keeps its previous replacement.
+    void set_substitution(std::string replacement);
+    const std::string& substitution() const { return this->replacement_; }
+
+    // Replaces the first match in [start, start + length) of text, or under
+    // flag_global every match, by the replacement, and returns how many it
+    // replaced. Matches are found in text as it was before the call;
+    // look-behind, \b and ^ see it back to its beginning. After an empty
+    // match the next search may not match empty at the same place. The
+    // results then hold the records match() would have kept, pointing into
+    // their own copy of the text; under flag_no_backrefs they hold none.
+    // text is left as it was when this throws.
+    std::size_t substitute(std::string& text, basic_subst_results<It>& results, std::size_t start = 0,
+                           std::size_t length = std::string::npos, const match_limits& limits = {}) const;
+
 protected:
     using detail::basic_rpattern_base_impl<It>::basic_rpattern_base_impl;
 
     const backref_type& match_text(It ibegin, It istart, It iend, bool cstring, basic_match_results<It>& results,
                                    const match_limits& limits) const;
+
+    // One search from istart, or under flag_global every search; on_match
+    // sees the records of each match in turn, and kept ends with the
+    // records the flags ask for. Returns the number of matches.
+    template <class OnMatch>
+    std::size_t find_matches(detail::searcher<It>& searcher, It istart, std::vector<backref_type>& kept,
+                             OnMatch&& on_match) const;
 };
 
 template <class It>
@@ -159,6 +192,8 @@ using rpattern = basic_rpattern<std::string::const_iterator>;
 using rpattern_c = basic_rpattern<const char*>;
 using match_results = basic_match_results<std::string::const_iterator>;
 using match_results_c = basic_match_results<const char*>;
+using subst_results = basic_subst_results<std::string::const_iterator>;
+using subst_results_c = basic_subst_results<const char*>;
 
 extern template class detail::basic_rpattern_base_impl<std::string::const_iterator>;
 extern template class detail::basic_rpattern_base_impl<const char*>;

@@ -2,6 +2,8 @@
 // Definitions behind rpattern.h, instantiated once per position type by
 // rpattern_string.cpp and rpattern_pointer.cpp.
 
+#include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "regex/compiler.h"
@@ -62,20 +64,31 @@ template <class It>
 const typename basic_rpattern_base<It>::backref_type& basic_rpattern_base<It>::match_text(
     It ibegin, It istart, It iend, bool cstring, basic_match_results<It>& results, const match_limits& limits) const {
     results.ibegin_ = ibegin;
-    std::vector<backref_type>& kept = results.records_;
+    detail::searcher<It> searcher(*this, ibegin, iend, cstring, limits);
+    find_matches(searcher, istart, results.records_, [](const std::vector<backref_type>&) {});
+    return results.records_.empty() ? null_backref() : results.records_[0];
+}
+
+template <class It>
+template <class OnMatch>
+std::size_t basic_rpattern_base<It>::find_matches(detail::searcher<It>& searcher, It istart,
+                                                  std::vector<backref_type>& kept, OnMatch&& on_match) const {
     try {
-        detail::searcher<It> searcher(*this, ibegin, iend, cstring, limits);
         if (!(this->flags_ & flag_global)) {
-            searcher.search(istart, false, kept);
-            return kept[0];
+            if (!searcher.search(istart, false, kept)) return 0;
+            on_match(kept);
+            return 1;
         }
         const bool first_only = (this->flags_ & flag_first_backrefs) != 0;
         const bool all = !first_only && (this->flags_ & flag_all_backrefs) != 0;
         kept.clear();
         std::vector<backref_type> records;
+        std::size_t count = 0;
         It from = istart;
         bool no_empty = false;
         while (searcher.search(from, no_empty, records)) {
+            ++count;
+            on_match(records);
             // The next search starts where this match ended, and may not match empty there again.
             from = records[0].second;
             no_empty = records[0].first == records[0].second;
@@ -86,10 +99,79 @@ const typename basic_rpattern_base<It>::backref_type& basic_rpattern_base<It>::m
             else
                 kept.swap(records);
         }
+        return count;
     } catch (const detail::work_exhausted&) {
         throw match_limit_exceeded();
     }
-    return kept.empty() ? null_backref() : kept[0];
+}
+
+template <class It>
+void basic_rpattern_base<It>::set_substitution(std::string replacement) {
+    if (this->flags_ & flag_normalize) replacement = detail::normalize_replacement(replacement);
+    detail::subst_list list = detail::parse_replacement(replacement, this->capture_count_ - 1);
+    this->replacement_ = std::move(replacement);
+    this->substitution_ = std::move(list);
+}
+
+namespace detail {
+
+template <class It>
+It text_begin(const std::string& text) {
+    if constexpr (std::is_pointer_v<It>)
+        return text.data();
+    else
+        return text.cbegin();
+}
+
+}  // namespace detail
+
+template <class It>
+std::size_t basic_rpattern_base<It>::substitute(std::string& text, basic_subst_results<It>& results, std::size_t start,
+                                                std::size_t length, const match_limits& limits) const {
+    if (start > text.size()) start = text.size();
+    if (length > text.size() - start) length = text.size() - start;
+    // The rewritten text is built beside the subject, which stays as it was
+    // until the end; a copy is needed only for records that outlive the call.
+    const bool keep_records = !(this->flags_ & flag_no_backrefs);
+    results.records_.clear();
+    if (keep_records) {
+        results.backing_ = text;
+        results.subject_ = &results.backing_;
+    } else {
+        results.backing_.clear();
+        results.subject_ = &text;
+    }
+    const std::string& subject = *results.subject_;
+    const It begin = detail::text_begin<It>(subject);
+    results.ibegin_ = begin;
+
+    std::string out;
+    std::size_t copied = 0;  // subject characters up to here are in out
+    const auto offset = [begin](It at) { return static_cast<std::size_t>(at - begin); };
+    detail::searcher<It> searcher(*this, begin, begin + static_cast<std::ptrdiff_t>(start + length), false, limits);
+    const std::size_t count = find_matches(
+        searcher, begin + static_cast<std::ptrdiff_t>(start), results.records_,
+        [&](const std::vector<backref_type>& records) {
+            const std::size_t match_begin = offset(records[0].first);
+            const std::size_t match_end = offset(records[0].second);
+            out.append(subject, copied, match_begin - copied);
+            const std::string_view whole(subject);
+            detail::expand_replacement(this->substitution_, this->replacement_, out, [&](int group) {
+                if (group == detail::subst_entry::prefix) return whole.substr(0, match_begin);
+                if (group == detail::subst_entry::suffix) return whole.substr(match_end);
+                // A group that took no part in the match inserts nothing.
+                const backref_type& record = records[static_cast<std::size_t>(group)];
+                if (!record.matched) return std::string_view();
+                return whole.substr(offset(record.first), offset(record.second) - offset(record.first));
+            });
+            copied = match_end;
+        });
+    if (!keep_records) results.records_.clear();
+    if (count > 0) {
+        out.append(subject, copied, std::string::npos);
+        text = std::move(out);
+    }
+    return count;
 }
 
 }  // namespace regex

@@ -32,22 +32,15 @@
 // like the C library in its default locale.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
+#include "tests/regex/perl_oracle.h"
 #include "tests/regex/regex_test_support.h"
 
 namespace {
-
-constexpr const char* kPerl = "/usr/bin/perl";
 
 // Reads "pattern subject flags global" per line (pattern and subject in hex)
 // and prints the spans of the first match, or of every match's group 0.
@@ -276,16 +269,6 @@ struct Case {
     bool global;
 };
 
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 std::string FlagLetters(regex::RegexFlags flags) {
     std::string out = "-";
     if (flags & regex::flag_ignore_case) out += 'i';
@@ -296,29 +279,11 @@ std::string FlagLetters(regex::RegexFlags flags) {
 
 // Perl's answer for every case, in order.
 std::vector<std::string> AskPerl(const std::vector<Case>& cases) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path();
-    const std::string stem = "regex_perl_" + std::to_string(::getpid());
-    const std::filesystem::path script = dir / (stem + ".pl");
-    const std::filesystem::path input = dir / (stem + ".in");
-    const std::filesystem::path output = dir / (stem + ".out");
-    std::ofstream(script) << kPerlScript;
-    {
-        std::ofstream in(input, std::ios::binary);
-        for (const Case& c : cases)
-            in << Hex(c.pattern) << ' ' << Hex(c.subject) << ' ' << FlagLetters(c.flags) << ' ' << (c.global ? 1 : 0)
-               << '\n';
-    }
-    const std::string command =
-        std::string(kPerl) + " " + script.string() + " < " + input.string() + " > " + output.string();
-    const int status = std::system(command.c_str());
-    std::vector<std::string> answers;
-    std::ifstream out(output, std::ios::binary);
-    for (std::string line; std::getline(out, line);) answers.push_back(line);
-    std::filesystem::remove(script);
-    std::filesystem::remove(input);
-    std::filesystem::remove(output);
-    EXPECT_EQ(status, 0) << command;
-    return answers;
+    std::vector<std::string> lines;
+    for (const Case& c : cases)
+        lines.push_back(regex_test::Hex(c.pattern) + ' ' + regex_test::Hex(c.subject) + ' ' + FlagLetters(c.flags) +
+                        ' ' + (c.global ? '1' : '0'));
+    return regex_test::RunPerl(kPerlScript, lines);
 }
 
 std::string Ours(const Case& c, unsigned mode) {
@@ -334,7 +299,7 @@ std::string Ours(const Case& c, unsigned mode) {
 }
 
 TEST(PerlDifferential, RandomPatternsAgreeWithPerl) {
-    ASSERT_TRUE(std::filesystem::exists(kPerl)) << "the differential test needs " << kPerl;
+    ASSERT_TRUE(std::filesystem::exists(regex_test::kPerl)) << "the differential test needs " << regex_test::kPerl;
     PatternGenerator generator(20240611);
     std::vector<Case> cases;
     for (int i = 0; i < 4000; ++i) {

@@ -1,0 +1,166 @@
+// RegexMatch and RegexSubstitute as callers see them: argument checks, the
+// allocator protocol, the result lists of the flags, and the output buffer.
+// Under Wine every case also runs through ReRidu.dll's exports.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "regex/flags.h"
+#include "tests/regex/entry_harness.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+constexpr unsigned G = regex::flag_global;
+constexpr unsigned FIRST = regex::flag_first_backrefs;
+constexpr unsigned ALL = regex::flag_all_backrefs;
+
+class RegexEntryTest : public ::testing::TestWithParam<RegexEntryPoints> {
+protected:
+    const RegexEntryPoints& entry() const { return GetParam(); }
+};
+
+TEST_P(RegexEntryTest, MatchHandsBackGroupZeroAndTheCapturingGroups) {
+    EXPECT_EQ(MatchOutcome(entry(), "b(c)", 0, "abcd"), "2: 1+2 2+1");
+    EXPECT_EQ(MatchOutcome(entry(), "(?:x)(?>y)(?(1)a|z)(?=(q))", 0, "xyzq"), "2: 0+3 3+1");
+    EXPECT_EQ(MatchOutcome(entry(), "a\0(b)"s, 0, "\0a\0b"s), "2: 1+3 3+1");
+    EXPECT_EQ(MatchOutcome(entry(), "B(C)", regex::flag_ignore_case, "abcd"), "2: 1+2 2+1");
+    EXPECT_EQ(MatchOutcome(entry(), "a", 0xFFFFF000u, "ba"), "1: 1+1");  // unknown bits are ignored
+    EXPECT_EQ(MatchOutcome(entry(), "x", 0, "abcd"), "false");
+}
+
+TEST_P(RegexEntryTest, AGroupThatDidNotTakePartSpansNothing) {
+    EXPECT_EQ(MatchOutcome(entry(), "(a)|b", 0, "xb"), "2: 1+1 0+0");
+    EXPECT_EQ(MatchOutcome(entry(), "(a)?b", 0, "xb"), "2: 1+1 0+0");
+}
+
+TEST_P(RegexEntryTest, GlobalResultListsFollowTheFlags) {
+    EXPECT_EQ(MatchOutcome(entry(), "a", G | FIRST, "aXaXa"), "3: 0+1 2+1 4+1");
+    EXPECT_EQ(MatchOutcome(entry(), "a(X)?", G, "aXa"), "2: 2+1 0+0");  // the last match's records
+    EXPECT_EQ(MatchOutcome(entry(), "a(X)?", G | ALL, "aXa"), "4: 0+2 1+1 2+1 0+0");
+    EXPECT_EQ(MatchOutcome(entry(), "a(X)?", G | FIRST | ALL, "aXa"), "2: 0+2 2+1");
+    EXPECT_EQ(MatchOutcome(entry(), "x*", G | FIRST, "ab"), "3: 0+0 1+0 2+0");
+    EXPECT_EQ(MatchOutcome(entry(), "a", FIRST, "aXa"), "1: 0+1");  // only with flag_global
+    EXPECT_EQ(MatchOutcome(entry(), "z", G | FIRST, "aXa"), "false");
+}
+
+TEST_P(RegexEntryTest, NothingReachesTheEngineWithoutTextOrPattern) {
+    SpanStore store;
+    EXPECT_FALSE(entry().match("abc", 0, "a", 1, &store, 0));
+    EXPECT_FALSE(entry().match("abc", 3, "a", 0, &store, 0));
+    EXPECT_FALSE(entry().match(nullptr, 3, "a", 1, &store, 0));
+    EXPECT_FALSE(entry().match("abc", 3, nullptr, 1, &store, 0));
+    EXPECT_FALSE(entry().match("abc", -1, "a", 1, &store, 0));
+    EXPECT_FALSE(entry().match("abc", 3, "a", -1, &store, 0));
+    EXPECT_FALSE(entry().match("abc", 3, "a", 1, nullptr, 0));
+    EXPECT_TRUE(store.requests().empty());
+
+    char out[8] = "fill";
+    unsigned length = sizeof out;
+    EXPECT_EQ(entry().substitute("abc", 0, "a", 1, "x", 1, out, &length, 0), 0);
+    EXPECT_EQ(entry().substitute("abc", 3, "a", 0, "x", 1, out, &length, 0), 0);
+    EXPECT_EQ(entry().substitute(nullptr, 3, "a", 1, "x", 1, out, &length, 0), 0);
+    EXPECT_EQ(entry().substitute("abc", 3, nullptr, 1, "x", 1, out, &length, 0), 0);
+    EXPECT_EQ(entry().substitute("abc", -3, "a", 1, "x", 1, out, &length, 0), 0);
+    EXPECT_EQ(entry().substitute("abc", 3, "a", 1, "x", -1, out, &length, 0), 0);
+    EXPECT_EQ(entry().substitute("abc", 3, "a", 1, nullptr, 1, out, &length, 0), 0);
+    EXPECT_EQ(length, sizeof out);
+    EXPECT_STREQ(out, "fill");
+}
+
+TEST_P(RegexEntryTest, MalformedPatternsAndReplacementsFailQuietly) {
+    EXPECT_EQ(MatchOutcome(entry(), "(a", 0, "a"), "false");
+    EXPECT_EQ(MatchOutcome(entry(), "[z-a]", 0, "a"), "false");
+    for (const char* replacement : {"$", "$2", "\\"}) {
+        const SubstOutcome o = SubstituteOutcome(entry(), "(a)", 0, replacement, "a", 8);
+        EXPECT_EQ(o.count, 0) << replacement;
+        EXPECT_EQ(o.outLength, 8u) << replacement;
+        EXPECT_TRUE(o.untouched) << replacement;
+    }
+    EXPECT_EQ(SubstituteOutcome(entry(), "(a", 0, "x", "a", 8).count, 0);
+}
+
+TEST_P(RegexEntryTest, AnAllocatorWithoutStorageMakesTheMatchFail) {
+    SpanStore store;
+    store.refuse();
+    EXPECT_FALSE(entry().match("abc", 3, "b", 1, &store, 0));
+    ASSERT_EQ(store.requests().size(), 1u);
+    EXPECT_EQ(store.requests()[0], 1);
+}
+
+TEST_P(RegexEntryTest, SubstituteOnceOrGlobally) {
+    const SubstOutcome once = SubstituteOutcome(entry(), "a", 0, "bb", "aXa", 16);
+    EXPECT_EQ(once.count, 1);
+    EXPECT_EQ(once.outLength, 4u);
+    EXPECT_EQ(once.written, "bbXa");
+    const SubstOutcome global = SubstituteOutcome(entry(), "a", G, "bb", "aXa", 16);
+    EXPECT_EQ(global.count, 2);
+    EXPECT_EQ(global.outLength, 5u);
+    EXPECT_EQ(global.written, "bbXbb");
+
+    EXPECT_EQ(Rewritten(entry(), "(\\w+) (\\w+)", 0, "$2 $1", "hello world"), "world hello");
+    EXPECT_EQ(Rewritten(entry(), "x*", G, "-", "abc"), "-a-b-c-");
+    EXPECT_EQ(Rewritten(entry(), "(\\w+)", G, "\\u\\L$1", "hELLO wORLD"), "Hello World");
+    EXPECT_EQ(Rewritten(entry(), "a", regex::flag_normalize, "\\t", "bab"), "b\tb");
+    EXPECT_EQ(Rewritten(entry(), "z", G, "-", "abc"), "(count 0)");
+}
+
+TEST_P(RegexEntryTest, TheOutputBufferGetsExactlyTheRewrittenBytes) {
+    // Too small: nothing written, the length needed reported.
+    const SubstOutcome small = SubstituteOutcome(entry(), "a", 0, "bb", "aXa", 3);
+    EXPECT_EQ(small.count, 1);
+    EXPECT_EQ(small.outLength, 4u);
+    EXPECT_TRUE(small.untouched);
+    // Exactly the size: no terminating NUL after it.
+    const SubstOutcome exact = SubstituteOutcome(entry(), "a", 0, "bb", "aXa", 4);
+    EXPECT_EQ(exact.written, "bbXa");
+    // NUL bytes are text like any other, in the subject and in the replacement.
+    EXPECT_EQ(Rewritten(entry(), "X", G, "\0\0"s, "a\0XbX\0"s), "a\0\0\0b\0\0\0"s);
+    // Every match deleted: the length is 0 and the count still positive.
+    const SubstOutcome emptied = SubstituteOutcome(entry(), "a+", 0, "", "aaa", 8);
+    EXPECT_EQ(emptied.count, 1);
+    EXPECT_EQ(emptied.outLength, 0u);
+    EXPECT_TRUE(emptied.untouched);
+}
+
+TEST_P(RegexEntryTest, AnEmptyReplacementNeedsNoPointer) {
+    unsigned length = 8;
+    char out[8] = {};
+    EXPECT_EQ(entry().substitute("banana", 6, "a", 1, nullptr, 0, out, &length, G), 3);
+    EXPECT_EQ(length, 3u);
+    EXPECT_EQ(std::string(out, length), "bnn");
+}
+
+TEST_P(RegexEntryTest, MissingOutputArgumentsLeaveOnlyTheCount) {
+    unsigned length = 100;
+    EXPECT_EQ(entry().substitute("aXa", 3, "a", 1, "b", 1, nullptr, &length, G), 2);
+    EXPECT_EQ(length, 3u);
+    char out[4] = "abc";
+    EXPECT_EQ(entry().substitute("aXa", 3, "a", 1, "b", 1, out, nullptr, G), 2);
+    EXPECT_STREQ(out, "abc");
+}
+
+TEST_P(RegexEntryTest, NoMatchLeavesTheOutputAlone) {
+    const SubstOutcome o = SubstituteOutcome(entry(), "q", G, "x", "abc", 8);
+    EXPECT_EQ(o.count, 0);
+    EXPECT_EQ(o.outLength, 8u);
+    EXPECT_TRUE(o.untouched);
+}
+
+TEST_P(RegexEntryTest, MatchesFarDeeperThanTheStack) {
+    // The recursive matcher hands over before the caller's stack runs out.
+    std::string text;
+    for (int i = 0; i < 300000; ++i) text += "ab";
+    EXPECT_EQ(MatchOutcome(entry(), "(a|b)*", 0, text), "2: 0+600000 599999+1");
+    EXPECT_EQ(Rewritten(entry(), "(a|b)*$", 0, "[$1]", text), "[b]");
+}
+
+INSTANTIATE_TEST_SUITE_P(Direct, RegexEntryTest, ::testing::Values(DirectEntryPoints()),
+                         [](const auto&) { return std::string("direct"); });
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(Dll, RegexEntryTest, ::testing::Values(ExportedEntryPoints()),
+                         [](const auto&) { return std::string("exports"); });
+#endif
+
+}  // namespace

@@ -1,0 +1,221 @@
+// Substitutions with random replacements over random subjects, once and
+// globally, must rewrite the text as Perl's s/// and s///g do.
+//
+// Replacements stay where the two languages agree: group references, $&,
+// $` and $', the case changes, and escaped characters. Left out, and why:
+//   - \u and \l before anything but literal text: used up here by an empty
+//     piece, while Perl lets them reach the next character;
+//   - \u and \l inside a \U or \L run: here the one character is changed
+//     after the run, so \U\lab gives aB; Perl changes the whole text last;
+//   - a \U or \L inside another: Perl nests them and each \E ends one, here
+//     the new run replaces the old and \E ends it;
+//   - \Q: Perl quotes the text (adds backslashes), here it is literal;
+//   - digits right after a group reference: Perl reads $12 as one number
+//     whatever the group count; the control escapes (\n, \t): letters here
+//     unless flag_normalize is set;
+//   - ^ under flag_multiline after a line feed that ends the text: Perl does
+//     not match there (subjects never end in a line feed under /m).
+// Perl runs with /a so that classes and case are ASCII only, like the C
+// library in its default locale.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "regex/bad_regexpr.h"
+#include "regex/rpattern.h"
+#include "tests/regex/perl_oracle.h"
+#include "tests/regex/regex_test_support.h"
+
+namespace {
+
+// Reads "pattern subject flags global replacement" per line (all but flags
+// and global in hex) and prints the count and the rewritten text in hex.
+constexpr const char* kPerlScript = R"perl(
+use strict;
+no warnings;
+binmode STDIN;
+binmode STDOUT;
+while (my $line = <STDIN>) {
+    chomp $line;
+    my ($p, $s, $f, $g, $r) = split / /, $line, -1;
+    $p = pack("H*", $p);
+    $s = pack("H*", $s);
+    $r = pack("H*", $r);
+    my $mods = "a";
+    $mods .= "i" if $f =~ /i/;
+    $mods .= "m" if $f =~ /m/;
+    $mods .= "s" if $f =~ /s/;
+    my $re = eval "qr/\$p/$mods";
+    if (!defined $re) { print "perl-error\n"; next; }
+    my $count = eval "\$s =~ s/\$re/$r/" . ($g ? "g" : "");
+    if ($@) { print "perl-error\n"; next; }
+    print(($count || 0) . ":" . unpack("H*", $s) . "\n");
+}
+)perl";
+
+// Patterns with groups that match or stay out, matches that can be empty,
+// anchors and classes.
+const char* const kPatterns[] = {
+    "(a)(b)?",         "(\\w+)\\s*",    "a*",           "(x)?b*",        "\\b",           "(a|b)+",
+    "([ab])\\1?",      "^(\\w)",        "(\\d+)|(a+)",  "(?:a|(b))c?",   "$",             "",
+    "(?=a)",           "((a)b)?c",      "(A)(?i:b)",    "(\\W)(\\w)",    "[^ab]+",        "(.)(.)",
+    "(b*)(a*)",        "(?<=a)(b|c)",   "\\s+|(-)",     "(a)|b|(c)",     "(?:(a)|\\d)+",  "(?i:a)(b)",
+};
+
+class ReplacementGenerator {
+public:
+    explicit ReplacementGenerator(unsigned seed) : random_(seed) {}
+
+    std::string Replacement(unsigned capturing_groups) {
+        std::string out;
+        bool after_reference = false;  // literal text must not continue a $ token
+        bool in_run = false;           // after \U or \L, before \E
+        const std::size_t tokens = Below(6);
+        for (std::size_t i = 0; i < tokens; ++i) {
+            switch (Below(9)) {
+                case 0:
+                case 1:
+                    out += Literal(after_reference);
+                    after_reference = false;
+                    break;
+                case 2:
+                    if (capturing_groups == 0) break;
+                    out += "$" + std::to_string(1 + Below(capturing_groups));
+                    after_reference = true;
+                    break;
+                case 3: {
+                    static const char* const specials[] = {"$&", "$`", "$'"};
+                    out += specials[Below(3)];
+                    after_reference = true;
+                    break;
+                }
+                case 4:
+                case 5: {
+                    static const char* const runs[] = {"\\U", "\\L", "\\E"};
+                    const std::size_t which = in_run ? 2 : Below(3);
+                    out += runs[which];
+                    in_run = which != 2;
+                    break;
+                }
+                case 6:
+                    if (in_run) break;
+                    out += Chance(2) ? "\\u" : "\\l";
+                    out += Literal(after_reference);
+                    after_reference = false;
+                    break;
+                default: {
+                    static const char* const escaped[] = {"\\\\", "\\$", "\\-", "\\."};
+                    out += escaped[Below(4)];
+                    after_reference = false;
+                }
+            }
+        }
+        return out;
+    }
+
+    std::string Subject(bool multiline) {
+        static const char alphabet[] = "aabbcAB1 -\n";
+        std::string s(Below(10), ' ');
+        for (char& c : s) c = alphabet[Below(sizeof alphabet - 1)];
+        if (multiline && !s.empty() && s.back() == '\n') s.back() = 'a';
+        return s;
+    }
+
+    regex::RegexFlags Flags() {
+        regex::RegexFlags flags = 0;
+        if (Chance(4)) flags |= regex::flag_ignore_case;
+        if (Chance(4)) flags |= regex::flag_multiline;
+        if (Chance(4)) flags |= regex::flag_single_line;
+        return flags;
+    }
+
+    std::size_t Below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
+
+private:
+    bool Chance(std::size_t one_in) { return Below(one_in) == 0; }
+
+    // Letters and punctuation that mean the same in both languages.
+    std::string Literal(bool after_reference) {
+        static const char alphabet[] = "xyzXYZ -.";
+        std::string s = after_reference ? "-" : "";
+        const std::size_t n = 1 + Below(3);
+        for (std::size_t i = 0; i < n; ++i) s += alphabet[Below(sizeof alphabet - 1)];
+        return s;
+    }
+
+    std::mt19937 random_;
+};
+
+struct Case {
+    std::string pattern;
+    regex::RegexFlags flags;
+    std::string subject;
+    bool global;
+    std::string replacement;
+};
+
+std::string FlagLetters(regex::RegexFlags flags) {
+    std::string out = "-";
+    if (flags & regex::flag_ignore_case) out += 'i';
+    if (flags & regex::flag_multiline) out += 'm';
+    if (flags & regex::flag_single_line) out += 's';
+    return out;
+}
+
+std::string Ours(const Case& c, unsigned mode) {
+    try {
+        regex::rpattern pattern(c.pattern, c.flags | (c.global ? regex::flag_global : 0), mode);
+        pattern.set_substitution(c.replacement);
+        std::string text = c.subject;
+        regex::subst_results results;
+        const std::size_t count = pattern.substitute(text, results);
+        return std::to_string(count) + ":" + regex_test::Hex(text);
+    } catch (const regex::bad_regexpr& e) {
+        return std::string("error: ") + e.what();
+    }
+}
+
+TEST(PerlSubstDifferential, RandomReplacementsAgreeWithPerl) {
+    ASSERT_TRUE(std::filesystem::exists(regex_test::kPerl)) << "the differential test needs " << regex_test::kPerl;
+    ReplacementGenerator generator(20240612);
+    std::vector<Case> cases;
+    for (int i = 0; i < 6000; ++i) {
+        Case c;
+        c.pattern = kPatterns[generator.Below(sizeof kPatterns / sizeof kPatterns[0])];
+        c.flags = generator.Flags();
+        c.subject = generator.Subject((c.flags & regex::flag_multiline) != 0);
+        c.global = generator.Below(2) == 0;
+        c.replacement = generator.Replacement(regex::rpattern(c.pattern).capture_count() - 1);
+        cases.push_back(c);
+    }
+    std::vector<std::string> lines;
+    for (const Case& c : cases)
+        lines.push_back(regex_test::Hex(c.pattern) + ' ' + regex_test::Hex(c.subject) + ' ' + FlagLetters(c.flags) +
+                        ' ' + (c.global ? '1' : '0') + ' ' + regex_test::Hex(c.replacement));
+    const std::vector<std::string> perl = regex_test::RunPerl(kPerlScript, lines);
+    ASSERT_EQ(perl.size(), cases.size());
+
+    std::size_t compared = 0;
+    int failures = 0;
+    for (std::size_t i = 0; i < cases.size() && failures < 20; ++i) {
+        const Case& c = cases[i];
+        if (perl[i] == "perl-error") continue;
+        for (unsigned mode : regex_test::kModes) {
+            const std::string ours = Ours(c, mode);
+            ++compared;
+            if (ours != perl[i]) {
+                ++failures;
+                ADD_FAILURE() << "pattern " << c.pattern << " flags " << FlagLetters(c.flags) << " subject \""
+                              << c.subject << "\" replacement " << c.replacement << (c.global ? " global" : "")
+                              << " mode " << regex_test::ModeName(mode) << ": ours " << ours << ", perl " << perl[i];
+                break;
+            }
+        }
+    }
+    EXPECT_GT(compared, cases.size() * 2);
+}
+
+}  // namespace
