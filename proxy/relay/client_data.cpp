@@ -12,33 +12,47 @@ void TraceLineWithoutColon(std::string_view line) {
     DebugTrace(L" \":\" Not Found In %hs", text.c_str());
 }
 
-// A new upstream connection and handshake for the current request.
-bool OpenTunnel(RelayConnection& connection, RelayShared& shared) {
+// A new upstream connection and handshake for the current request. rest
+// receives what the proxy sent behind the handshake.
+bool OpenTunnel(RelayConnection& connection, RelayShared& shared, std::string& rest) {
     const HttpRequestInfo& request = connection.stream.Request();
     const UpstreamInfo upstream = shared.Upstream();
     connection.upstream.reset();
-    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, connection.upstream,
+    TunnelHandshake handshake = HandshakeFor(upstream, request);
+    std::string opening;
+    if (handshake.Begin(opening) != TunnelHandshake::Status::Continue) return false;
+    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, opening, connection.upstream,
                          connection.upstream_event.get()))
         return false;
     connection.target_host = request.host;
     connection.target_port = request.port;
     connection.kind = upstream.kind;
-    return PerformHandshake(connection.upstream.get(), connection.upstream_event.get(), connection.stop, upstream,
-                            request);
+    return CompleteHandshake(connection.upstream.get(), connection.upstream_event.get(), connection.stop, handshake,
+                             rest);
+}
+
+// The handshake's waits may have taken a notification that does not come
+// again (a close right behind the last reply), so a new tunnel is looked at
+// once without one.
+bool LookAtNewTunnel(RelayConnection& connection) {
+    return RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer);
 }
 
 bool ForwardRequest(RelayConnection& connection, RelayShared& shared) {
     const HttpRequestInfo& request = connection.stream.Request();
+    std::string rest;
     if (connection.stream.IsConnect()) {
         // A CONNECT always gets a tunnel of its own: on a connection already
         // open to the same target it would reach the origin as a request.
-        return OpenTunnel(connection, shared) &&
-               SendAll(connection.client.get(), kConnectEstablishedReply, connection.stop);
+        if (!OpenTunnel(connection, shared, rest)) return false;
+        rest.insert(0, kConnectEstablishedReply);
+        return SendAll(connection.client.get(), rest, connection.stop) && LookAtNewTunnel(connection);
     }
-    const bool reuse =
-        connection.upstream && request.host == connection.target_host && request.port == connection.target_port;
-    if (!reuse && !OpenTunnel(connection, shared)) return false;
-    return SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop);
+    if (connection.upstream && request.host == connection.target_host && request.port == connection.target_port)
+        return SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop);
+    return OpenTunnel(connection, shared, rest) &&
+           SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop) &&
+           SendAll(connection.client.get(), rest, connection.stop) && LookAtNewTunnel(connection);
 }
 
 }  // namespace
