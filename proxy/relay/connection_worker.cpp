@@ -17,9 +17,6 @@ void Serve(RelayConnection& connection, RelayShared& shared) {
     if (!connection.client_event || !connection.upstream_event) return;
     // Also makes the socket non-blocking, which every transfer relies on.
     if (WSAEventSelect(connection.client.get(), connection.client_event.get(), FD_READ | FD_CLOSE) != 0) return;
-    const BOOL noDelay = TRUE;
-    setsockopt(connection.client.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
-               sizeof noDelay);
 
     // The wait names the first signalled event of its set, so the two
     // directions take turns at coming first: a busy browser cannot starve

@@ -11,6 +11,7 @@ RelayShared::RelayShared()
 }
 
 void RelayShared::SignalStop() {
+    stopping_.store(true, std::memory_order_release);
     WSASetEvent(stop_.get());
     std::lock_guard<CriticalSection> locked(lock_);
     handed_.clear();

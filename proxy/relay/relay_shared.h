@@ -3,6 +3,7 @@
 // of them holds a reference, so the last one to finish frees it, whichever
 // that is.
 
+#include <atomic>
 #include <deque>
 #include <memory>
 
@@ -21,7 +22,8 @@ public:
     WSAEVENT StopEvent() const { return stop_.get(); }
     // Also closes the connections no worker has taken yet.
     void SignalStop();
-    bool Stopping() const { return IsSignalled(stop_.get()); }
+    // Asking the stop event would cost a call to the system on every accept.
+    bool Stopping() const { return stopping_.load(std::memory_order_acquire); }
 
     void SetUpstream(const UpstreamInfo& upstream);  // keeps the kind when upstream's is None
     UpstreamInfo Upstream();
@@ -56,6 +58,7 @@ private:
     int idle_ = 0;           // guarded by lock_: workers waiting in Take
     std::deque<UniqueSocket> handed_;  // guarded by lock_
     UniqueWsaEvent stop_;    // manual reset: once stopped, seen by every wait
+    std::atomic<bool> stopping_{false};  // set with stop_
     UniqueWsaEvent no_workers_;
     UniqueHandle ready_;     // semaphore: one count per handed connection
 };

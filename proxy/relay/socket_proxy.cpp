@@ -23,12 +23,14 @@ class CSocketProxy::Impl {
 public:
     std::shared_ptr<RelayShared> shared = std::make_shared<RelayShared>();
     UniqueSocket listener;
+    // Auto-reset; signalled while a connection waits to be accepted.
+    UniqueWsaEvent connection_waiting{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     UniqueHandle accept_thread;
     std::uint16_t port = 0;
 
+    bool Listen(std::uint16_t& first);
     bool Bind(std::uint16_t& first);
     static unsigned __stdcall AcceptLoop(void* self);
-    void WakeAcceptThread();
 };
 
 bool CSocketProxy::Impl::Bind(std::uint16_t& first) {
@@ -50,34 +52,41 @@ bool CSocketProxy::Impl::Bind(std::uint16_t& first) {
     return false;
 }
 
-// A blocking accept on a blocking listener. Stop wakes it by connecting to
-// the listener rather than by closing the socket under it: a closed handle
-// value can be reused by another socket before the thread reaches accept.
+// An accepted socket has the listener's properties: it comes non-blocking
+// (the worker reads the request at once, before it gives the socket an
+// event of its own), without coalescing of small sends, and associated with
+// connection_waiting for accepts only, which never signals on it.
+bool CSocketProxy::Impl::Listen(std::uint16_t& first) {
+    if (!connection_waiting) return false;
+    listener.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!listener) return false;
+    const BOOL noDelay = TRUE;
+    setsockopt(listener.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+    if (Bind(first) && listen(listener.get(), kListenBacklog) == 0 &&
+        WSAEventSelect(listener.get(), connection_waiting.get(), FD_ACCEPT) == 0)
+        return true;
+    listener.reset();
+    return false;
+}
+
+// One accept per signal: while more connections wait, the accept signals
+// the event again.
 unsigned __stdcall CSocketProxy::Impl::AcceptLoop(void* self) {
     Impl& impl = *static_cast<Impl*>(self);
-    while (!impl.shared->Stopping()) {
+    WSAEVENT waitSet[] = {impl.shared->StopEvent(), impl.connection_waiting.get()};
+    while (WSAWaitForMultipleEvents(2, waitSet, FALSE, WSA_INFINITE, FALSE) == WSA_WAIT_EVENT_0 + 1) {
         UniqueSocket client(accept(impl.listener.get(), nullptr, nullptr));
-        if (impl.shared->Stopping()) break;
         if (!client) {
-            // A connection reset while queued is the browser's affair only.
-            if (WSAGetLastError() == WSAECONNRESET) continue;
+            // Gone before it was taken: reset while queued, the browser's
+            // affair only.
+            const int error = WSAGetLastError();
+            if (error == WSAEWOULDBLOCK || error == WSAECONNRESET) continue;
             break;
         }
         impl.shared->Hand(std::move(client));
         if (impl.shared->NeedsSpareWorker()) StartWorker(impl.shared);
     }
     return 0;
-}
-
-void CSocketProxy::Impl::WakeAcceptThread() {
-    UniqueSocket poke(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    if (poke && connect(poke.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return;
-    // Closing the socket under a blocked accept also ends it.
-    listener.reset();
 }
 
 CSocketProxy::CSocketProxy() : impl_(std::make_unique<Impl>()) {}
@@ -106,14 +115,8 @@ bool CSocketProxy::Start(std::uint16_t& port) {
     // from workers that may still be looking at it.
     if (!impl.shared->Usable() || impl.shared->Stopping()) return false;
 
-    UniqueSocket listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    if (!listener) return false;
-    impl.listener = std::move(listener);
     std::uint16_t bound = port;
-    if (!impl.Bind(bound) || listen(impl.listener.get(), kListenBacklog) != 0) {
-        impl.listener.reset();
-        return false;
-    }
+    if (!impl.Listen(bound)) return false;
     impl.port = bound;
     for (int i = 0; i < RelayShared::kSpareWorkers; ++i) StartWorker(impl.shared);
     impl.accept_thread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Impl::AcceptLoop, &impl, 0, nullptr)));
@@ -129,7 +132,6 @@ bool CSocketProxy::Stop() {
     Impl& impl = *impl_;
     if (impl.shared->Usable()) impl.shared->SignalStop();
     if (impl.accept_thread) {
-        impl.WakeAcceptThread();
         WaitForSingleObject(impl.accept_thread.get(), INFINITE);
         impl.accept_thread.reset();
     }
