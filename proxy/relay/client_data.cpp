@@ -21,19 +21,18 @@ bool OpenTunnel(RelayConnection& connection, RelayShared& shared, std::string& r
     TunnelHandshake handshake = HandshakeFor(upstream, request);
     std::string opening;
     if (handshake.Begin(opening) != TunnelHandshake::Status::Continue) return false;
-    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, opening, connection.upstream,
-                         connection.upstream_event.get()))
+    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, opening,
+                         std::move(connection.prepared_upstream), connection.upstream, connection.upstream_event))
         return false;
     connection.target_host = request.host;
     connection.target_port = request.port;
     connection.kind = upstream.kind;
-    return CompleteHandshake(connection.upstream.get(), connection.upstream_event.get(), connection.stop, handshake,
-                             rest);
+    return CompleteHandshake(connection.upstream.get(), connection.upstream_event, connection.stop, handshake, rest);
 }
 
 // The handshake's waits may have taken a notification that does not come
-// again (a close right behind the last reply), so a new tunnel is looked at
-// once without one.
+// again: a close right behind the last reply, which a stack may signal while
+// the reply is still unread. So a new tunnel is looked at once without one.
 bool LookAtNewTunnel(RelayConnection& connection) {
     return RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer);
 }
@@ -57,11 +56,13 @@ bool ForwardRequest(RelayConnection& connection, RelayShared& shared) {
 
 }  // namespace
 
-RelayConnection::RelayConnection(UniqueSocket browser, WSAEVENT stopEvent)
+RelayConnection::RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEVENT clientEvent,
+                                 WSAEVENT upstreamEvent, UniqueSocket preparedUpstream)
     : client(std::move(browser)),
+      prepared_upstream(std::move(preparedUpstream)),
       stop(stopEvent),
-      client_event(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      upstream_event(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      client_event(clientEvent),
+      upstream_event(upstreamEvent),
       stream(TraceLineWithoutColon) {}
 
 bool HandleClientData(RelayConnection& connection, RelayShared& shared) {
