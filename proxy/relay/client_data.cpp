@@ -34,7 +34,14 @@ bool OpenTunnel(RelayConnection& connection, RelayShared& shared, std::string& r
 // again: a close right behind the last reply, which a stack may signal while
 // the reply is still unread. So a new tunnel is looked at once without one.
 bool LookAtNewTunnel(RelayConnection& connection) {
-    return RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer);
+    return RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer) ==
+           Flow::Open;
+}
+
+// Whether the connection goes on after a read from the browser.
+bool BrowserStillOpen(RelayConnection& connection, Flow flow) {
+    connection.browser_closed = flow == Flow::PeerClosed;
+    return flow == Flow::Open;
 }
 
 bool ForwardRequest(RelayConnection& connection, RelayShared& shared) {
@@ -68,9 +75,10 @@ RelayConnection::RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEV
 bool HandleClientData(RelayConnection& connection, RelayShared& shared) {
     RequestStream& stream = connection.stream;
     if (stream.State() == ConnectionState::Tunnel && stream.Input().Empty())
-        return RelayAvailable(connection.client.get(), connection.upstream.get(), connection.stop,
-                              connection.transfer);
-    if (!ReceiveAvailable(connection.client.get(), stream.Input(), connection.transfer)) return false;
+        return BrowserStillOpen(connection, RelayAvailable(connection.client.get(), connection.upstream.get(),
+                                                           connection.stop, connection.transfer));
+    if (!BrowserStillOpen(connection, ReceiveAvailable(connection.client.get(), stream.Input(), connection.transfer)))
+        return false;
     // Everything at hand is handled now, a request pipelined behind a body
     // included: no further read notification may come for it.
     for (;;) {

@@ -36,6 +36,7 @@ struct RelayConnection {
     std::uint16_t target_port = 0;
     UpstreamKind kind = UpstreamKind::None;
     TransferBuffer transfer;
+    bool browser_closed = false;  // its close has been read
 };
 
 // The reply a browser gets once its CONNECT tunnel stands.

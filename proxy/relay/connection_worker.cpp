@@ -37,8 +37,8 @@ void Serve(RelayConnection& connection, RelayShared& shared) {
         } else if (connection.upstream) {
             // Whatever the upstream sends goes to the browser; its close ends
             // the connection once everything sent before it has been passed on.
-            if (!RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop,
-                                connection.transfer))
+            if (RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop,
+                               connection.transfer) != Flow::Open)
                 return;
         }
     }
@@ -66,8 +66,9 @@ unsigned __stdcall ConnectionWorker(void* argument) {
                                    std::move(preparedUpstream));
         Serve(connection, *shared);
         // The browser learns of the end in order: what was sent reaches it
-        // before the close.
-        shutdown(connection.client.get(), SD_SEND);
+        // before the close, which its unread bytes would turn into a reset.
+        // Once its own close has been read, none are left.
+        if (!connection.browser_closed) shutdown(connection.client.get(), SD_SEND);
         preparedUpstream = std::move(connection.prepared_upstream);
     } while (shared->KeepIdle());
     shared->WorkerEnded();
