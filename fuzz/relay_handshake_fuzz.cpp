@@ -1,6 +1,7 @@
 // Plays an upstream proxy whose replies are the fuzz input, for every kind of
-// handshake. The handshake must never ask for a byte it will not use, never
-// accept a reply it has not framed, and end in a bounded number of steps.
+// handshake, delivered in reads of a size the input chooses. A reply must be
+// framed the same whatever follows it and never end before its framing says,
+// and the handshake must end in a bounded number of steps.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -25,22 +26,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (data[1] & 4) target.ipv6 = std::array<std::uint8_t, 16>{};
     std::string_view replies(reinterpret_cast<const char*>(data + 2), size - 2);
 
+    const std::size_t readSize = (data[1] >> 3) + 1u;
+
     relay::TunnelHandshake handshake(upstream, target);
     std::string request;
+    std::string received;
     relay::TunnelHandshake::Status status = handshake.Begin(request);
     for (int step = 0; status == relay::TunnelHandshake::Status::Continue; ++step) {
         if (step > 4 || request.empty()) std::abort();
-        std::string reply;
+        relay::ReplyFrame frame;
         for (;;) {
-            const auto missing = handshake.Missing(reply);
-            if (!missing) return 0;
-            if (*missing == 0) break;
+            frame = handshake.Frame(received);
+            if (frame.status != relay::ReplyFrame::Status::Partial) break;
             if (replies.empty()) return 0;
-            const std::size_t take = *missing < replies.size() ? *missing : replies.size();
-            reply.append(replies.substr(0, take));
+            const std::size_t take = readSize < replies.size() ? readSize : replies.size();
+            received.append(replies.substr(0, take));
             replies.remove_prefix(take);
         }
+        if (frame.status == relay::ReplyFrame::Status::Malformed) return 0;
+        if (frame.length == 0 || frame.length > received.size()) std::abort();
+        const std::string_view reply = std::string_view(received).substr(0, frame.length);
+        const relay::ReplyFrame alone = handshake.Frame(reply);
+        if (alone.status != relay::ReplyFrame::Status::Whole || alone.length != frame.length) std::abort();
+        if (handshake.Frame(reply.substr(0, reply.size() - 1)).status == relay::ReplyFrame::Status::Whole) std::abort();
         status = handshake.OnReply(reply, request);
+        received.erase(0, frame.length);
     }
     return 0;
 }

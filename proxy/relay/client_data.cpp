@@ -12,50 +12,73 @@ void TraceLineWithoutColon(std::string_view line) {
     DebugTrace(L" \":\" Not Found In %hs", text.c_str());
 }
 
-// A new upstream connection and handshake for the current request.
-bool OpenTunnel(RelayConnection& connection, RelayShared& shared) {
+// A new upstream connection and handshake for the current request. rest
+// receives what the proxy sent behind the handshake.
+bool OpenTunnel(RelayConnection& connection, RelayShared& shared, std::string& rest) {
     const HttpRequestInfo& request = connection.stream.Request();
     const UpstreamInfo upstream = shared.Upstream();
     connection.upstream.reset();
-    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, connection.upstream,
-                         connection.upstream_event.get()))
+    TunnelHandshake handshake = HandshakeFor(upstream, request);
+    std::string opening;
+    if (handshake.Begin(opening) != TunnelHandshake::Status::Continue) return false;
+    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, opening,
+                         std::move(connection.prepared_upstream), connection.upstream, connection.upstream_event))
         return false;
     connection.target_host = request.host;
     connection.target_port = request.port;
     connection.kind = upstream.kind;
-    return PerformHandshake(connection.upstream.get(), connection.upstream_event.get(), connection.stop, upstream,
-                            request);
+    return CompleteHandshake(connection.upstream.get(), connection.upstream_event, connection.stop, handshake, rest);
+}
+
+// The handshake's waits may have taken a notification that does not come
+// again: a close right behind the last reply, which a stack may signal while
+// the reply is still unread. So a new tunnel is looked at once without one.
+bool LookAtNewTunnel(RelayConnection& connection) {
+    return RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer) ==
+           Flow::Open;
+}
+
+// Whether the connection goes on after a read from the browser.
+bool BrowserStillOpen(RelayConnection& connection, Flow flow) {
+    connection.browser_closed = flow == Flow::PeerClosed;
+    return flow == Flow::Open;
 }
 
 bool ForwardRequest(RelayConnection& connection, RelayShared& shared) {
     const HttpRequestInfo& request = connection.stream.Request();
+    std::string rest;
     if (connection.stream.IsConnect()) {
         // A CONNECT always gets a tunnel of its own: on a connection already
         // open to the same target it would reach the origin as a request.
-        return OpenTunnel(connection, shared) &&
-               SendAll(connection.client.get(), kConnectEstablishedReply, connection.stop);
+        if (!OpenTunnel(connection, shared, rest)) return false;
+        rest.insert(0, kConnectEstablishedReply);
+        return SendAll(connection.client.get(), rest, connection.stop) && LookAtNewTunnel(connection);
     }
-    const bool reuse =
-        connection.upstream && request.host == connection.target_host && request.port == connection.target_port;
-    if (!reuse && !OpenTunnel(connection, shared)) return false;
-    return SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop);
+    if (connection.upstream && request.host == connection.target_host && request.port == connection.target_port)
+        return SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop);
+    return OpenTunnel(connection, shared, rest) &&
+           SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop) &&
+           SendAll(connection.client.get(), rest, connection.stop) && LookAtNewTunnel(connection);
 }
 
 }  // namespace
 
-RelayConnection::RelayConnection(UniqueSocket browser, WSAEVENT stopEvent)
+RelayConnection::RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEVENT clientEvent,
+                                 WSAEVENT upstreamEvent, UniqueSocket preparedUpstream)
     : client(std::move(browser)),
+      prepared_upstream(std::move(preparedUpstream)),
       stop(stopEvent),
-      client_event(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      upstream_event(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      client_event(clientEvent),
+      upstream_event(upstreamEvent),
       stream(TraceLineWithoutColon) {}
 
 bool HandleClientData(RelayConnection& connection, RelayShared& shared) {
     RequestStream& stream = connection.stream;
     if (stream.State() == ConnectionState::Tunnel && stream.Input().Empty())
-        return RelayAvailable(connection.client.get(), connection.upstream.get(), connection.stop,
-                              connection.transfer);
-    if (!ReceiveAvailable(connection.client.get(), stream.Input(), connection.transfer)) return false;
+        return BrowserStillOpen(connection, RelayAvailable(connection.client.get(), connection.upstream.get(),
+                                                           connection.stop, connection.transfer));
+    if (!BrowserStillOpen(connection, ReceiveAvailable(connection.client.get(), stream.Input(), connection.transfer)))
+        return false;
     // Everything at hand is handled now, a request pipelined behind a body
     // included: no further read notification may come for it.
     for (;;) {

@@ -15,22 +15,28 @@ namespace relay {
 
 // Owned by its worker thread and touched by no other.
 struct RelayConnection {
-    RelayConnection(UniqueSocket browser, WSAEVENT stopEvent);
+    RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEVENT clientEvent, WSAEVENT upstreamEvent,
+                    UniqueSocket preparedUpstream);
 
     UniqueSocket client;
     UniqueSocket upstream;
+    // Made for upstream_event before the browser came (see
+    // PrepareUpstreamSocket); the first upstream connection uses it.
+    UniqueSocket prepared_upstream;
     WSAEVENT stop;
-    // Auto-reset: the wait that reports readiness also rearms the event, so
-    // no call is spent on resetting it. Readiness is then found out by
-    // reading: a read of 0 bytes is the close, a failed read the error.
-    UniqueWsaEvent client_event;
-    UniqueWsaEvent upstream_event;
+    // The worker's: they serve each of its connections in turn. Auto-reset:
+    // the wait that reports readiness also rearms the event, so no call is
+    // spent on resetting it. Readiness is then found out by reading: a read
+    // of 0 bytes is the close, a failed read the error.
+    WSAEVENT client_event;
+    WSAEVENT upstream_event;
     RequestStream stream;
     // The target the upstream connection leads to.
     std::string target_host;
     std::uint16_t target_port = 0;
     UpstreamKind kind = UpstreamKind::None;
     TransferBuffer transfer;
+    bool browser_closed = false;  // its close has been read
 };
 
 // The reply a browser gets once its CONNECT tunnel stands.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "proxy/relay/client_data.h"
+#include "proxy/relay/upstream_connect.h"
 
 namespace relay {
 namespace {
@@ -14,29 +15,30 @@ namespace {
 constexpr unsigned kWorkerStackReservation = 256 * 1024;
 
 void Serve(RelayConnection& connection, RelayShared& shared) {
-    if (!connection.client_event || !connection.upstream_event) return;
-    // Also makes the socket non-blocking, which every transfer relies on.
-    if (WSAEventSelect(connection.client.get(), connection.client_event.get(), FD_READ | FD_CLOSE) != 0) return;
-    const BOOL noDelay = TRUE;
-    setsockopt(connection.client.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
-               sizeof noDelay);
+    // The browser sends its request as soon as it is connected, so by now it
+    // has usually arrived: it is read before the socket is given its event,
+    // and a CONNECT tunnel stands before that call is made. The socket is
+    // non-blocking already, as the listener it came from.
+    if (!HandleClientData(connection, shared)) return;
+    // Readiness that arose before the association is signalled by it.
+    if (WSAEventSelect(connection.client.get(), connection.client_event, FD_READ | FD_CLOSE) != 0) return;
 
     // The wait names the first signalled event of its set, so the two
     // directions take turns at coming first: a busy browser cannot starve
     // the upstream direction, nor the other way round.
     for (bool browserFirst = true;; browserFirst = !browserFirst) {
-        WSAEVENT first = browserFirst ? connection.client_event.get() : connection.upstream_event.get();
-        WSAEVENT second = browserFirst ? connection.upstream_event.get() : connection.client_event.get();
+        WSAEVENT first = browserFirst ? connection.client_event : connection.upstream_event;
+        WSAEVENT second = browserFirst ? connection.upstream_event : connection.client_event;
         WSAEVENT waitSet[] = {connection.stop, first, second};
         const DWORD woken = WSAWaitForMultipleEvents(3, waitSet, FALSE, WSA_INFINITE, FALSE);
         if (woken != WSA_WAIT_EVENT_0 + 1 && woken != WSA_WAIT_EVENT_0 + 2) return;
-        if (waitSet[woken - WSA_WAIT_EVENT_0] == connection.client_event.get()) {
+        if (waitSet[woken - WSA_WAIT_EVENT_0] == connection.client_event) {
             if (!HandleClientData(connection, shared)) return;
         } else if (connection.upstream) {
             // Whatever the upstream sends goes to the browser; its close ends
             // the connection once everything sent before it has been passed on.
-            if (!RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop,
-                                connection.transfer))
+            if (RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop,
+                               connection.transfer) != Flow::Open)
                 return;
         }
     }
@@ -45,14 +47,29 @@ void Serve(RelayConnection& connection, RelayShared& shared) {
 unsigned __stdcall ConnectionWorker(void* argument) {
     const std::shared_ptr<RelayShared> shared =
         std::move(*std::unique_ptr<std::shared_ptr<RelayShared>>(static_cast<std::shared_ptr<RelayShared>*>(argument)));
+    // Everything a connection needs that the browser need not wait for is
+    // made while the worker waits for it: the events, once, and a socket for
+    // the first upstream connection, again whenever a connection used it.
+    const UniqueWsaEvent clientEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const UniqueWsaEvent upstreamEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!clientEvent || !upstreamEvent) {
+        shared->WorkerEndedIdle();
+        return 0;
+    }
+    UniqueSocket preparedUpstream;
     do {
-        UniqueSocket client = shared->Take();
+        if (!preparedUpstream) preparedUpstream = PrepareUpstreamSocket(upstreamEvent.get());
+        UniqueSocket client = shared->Accept();
         if (!client) break;
-        RelayConnection connection(std::move(client), shared->StopEvent());
+        if (shared->NeedsSpareWorker()) StartWorker(shared);
+        RelayConnection connection(std::move(client), shared->StopEvent(), clientEvent.get(), upstreamEvent.get(),
+                                   std::move(preparedUpstream));
         Serve(connection, *shared);
         // The browser learns of the end in order: what was sent reaches it
-        // before the close.
-        shutdown(connection.client.get(), SD_SEND);
+        // before the close, which its unread bytes would turn into a reset.
+        // Once its own close has been read, none are left.
+        if (!connection.browser_closed) shutdown(connection.client.get(), SD_SEND);
+        preparedUpstream = std::move(connection.prepared_upstream);
     } while (shared->KeepIdle());
     shared->WorkerEnded();
     return 0;
@@ -67,7 +84,7 @@ bool StartWorker(const std::shared_ptr<RelayShared>& shared) {
         nullptr, kWorkerStackReservation, ConnectionWorker, argument.get(),
         CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     if (thread == nullptr) {
-        shared->WorkerNotStarted();
+        shared->WorkerEndedIdle();
         return false;
     }
     argument.release();

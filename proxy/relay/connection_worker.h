@@ -1,6 +1,7 @@
 #pragma once
 // Detached worker threads, one per browser connection at a time; between
-// connections a worker may wait for the next one (see RelayShared::Take).
+// connections a worker may wait to accept the next one (see
+// RelayShared::Accept).
 
 #include <memory>
 
@@ -9,7 +10,7 @@
 
 namespace relay {
 
-// Starts a worker that waits for connections handed to shared. False when
+// Starts a worker that accepts connections on shared's listener. False when
 // no thread could be started.
 bool StartWorker(const std::shared_ptr<RelayShared>& shared);
 

@@ -1,50 +1,63 @@
 #include "proxy/relay/relay_shared.h"
 
-#include <climits>
 #include <mutex>
 
 namespace relay {
 
 RelayShared::RelayShared()
-    : stop_(WSACreateEvent()), no_workers_(WSACreateEvent()), ready_(CreateSemaphoreW(nullptr, 0, LONG_MAX, nullptr)) {
+    : stop_(WSACreateEvent()),
+      no_workers_(WSACreateEvent()),
+      connection_waiting_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
     if (no_workers_) WSASetEvent(no_workers_.get());
 }
 
 void RelayShared::SignalStop() {
+    stopping_.store(true, std::memory_order_release);
     WSASetEvent(stop_.get());
-    std::lock_guard<CriticalSection> locked(lock_);
-    handed_.clear();
+    CloseListener();
 }
 
-void RelayShared::Hand(UniqueSocket client) {
+bool RelayShared::Listen(UniqueSocket listener, int backlog) {
+    if (listen(listener.get(), backlog) != 0 ||
+        WSAEventSelect(listener.get(), connection_waiting_.get(), FD_ACCEPT) != 0)
+        return false;
     std::lock_guard<CriticalSection> locked(lock_);
-    // After SignalStop has emptied the queue nobody would take it.
-    if (Stopping()) return;
-    handed_.push_back(std::move(client));
-    ReleaseSemaphore(ready_.get(), 1, nullptr);
+    listener_ = std::move(listener);
+    return true;
+}
+
+bool RelayShared::Listening() {
+    std::lock_guard<CriticalSection> locked(lock_);
+    return listener_.valid();
+}
+
+void RelayShared::CloseListener() {
+    std::lock_guard<CriticalSection> locked(lock_);
+    listener_.reset();
+}
+
+UniqueSocket RelayShared::Accept() {
+    WSAEVENT waitSet[] = {stop_.get(), connection_waiting_.get()};
+    for (;;) {
+        const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, WSA_INFINITE, FALSE);
+        std::lock_guard<CriticalSection> locked(lock_);
+        if (woken == WSA_WAIT_EVENT_0 + 1 && listener_) {
+            UniqueSocket client(accept(listener_.get(), nullptr, nullptr));
+            // Nothing to take is no failure: the connection was reset while
+            // queued, which is the browser's affair only.
+            const int error = client ? 0 : WSAGetLastError();
+            if (error == WSAEWOULDBLOCK || error == WSAECONNRESET) continue;
+            --idle_;
+            return client;
+        }
+        --idle_;
+        return UniqueSocket();
+    }
 }
 
 bool RelayShared::NeedsSpareWorker() {
     std::lock_guard<CriticalSection> locked(lock_);
-    return idle_ - static_cast<int>(handed_.size()) < kSpareWorkers;
-}
-
-UniqueSocket RelayShared::Take() {
-    HANDLE waitSet[] = {stop_.get(), ready_.get()};
-    for (;;) {
-        const DWORD woken = WaitForMultipleObjects(2, waitSet, FALSE, INFINITE);
-        std::lock_guard<CriticalSection> locked(lock_);
-        if (woken != WAIT_OBJECT_0 + 1) {
-            --idle_;
-            return UniqueSocket();
-        }
-        // Stop may have closed the connection this count stood for.
-        if (handed_.empty()) continue;
-        UniqueSocket client = std::move(handed_.front());
-        handed_.pop_front();
-        --idle_;
-        return client;
-    }
+    return idle_ < kSpareWorkers && !Stopping();
 }
 
 bool RelayShared::KeepIdle() {
@@ -72,7 +85,7 @@ void RelayShared::WorkerStarted() {
     if (workers_++ == 0) WSAResetEvent(no_workers_.get());
 }
 
-void RelayShared::WorkerNotStarted() {
+void RelayShared::WorkerEndedIdle() {
     {
         std::lock_guard<CriticalSection> locked(lock_);
         --idle_;

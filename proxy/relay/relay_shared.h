@@ -1,9 +1,8 @@
 #pragma once
-// What a relay shares with its accept thread and its detached workers. Each
-// of them holds a reference, so the last one to finish frees it, whichever
-// that is.
+// What a relay shares with its detached workers. Each of them holds a
+// reference, so the last one to finish frees it, whichever that is.
 
-#include <deque>
+#include <atomic>
 #include <memory>
 
 #include "proxy/relay/upstream_info.h"
@@ -16,34 +15,47 @@ public:
     RelayShared();
 
     // False when the events could not be created; the relay then never starts.
-    bool Usable() const { return stop_.valid() && no_workers_.valid() && ready_.valid(); }
+    bool Usable() const { return stop_.valid() && no_workers_.valid() && connection_waiting_.valid(); }
 
     WSAEVENT StopEvent() const { return stop_.get(); }
-    // Also closes the connections no worker has taken yet.
+    // Also closes the listening socket.
     void SignalStop();
-    bool Stopping() const { return IsSignalled(stop_.get()); }
+    // Asking the stop event would cost a call to the system.
+    bool Stopping() const { return stopping_.load(std::memory_order_acquire); }
 
     void SetUpstream(const UpstreamInfo& upstream);  // keeps the kind when upstream's is None
     UpstreamInfo Upstream();
 
-    // Accepted connections go to waiting workers. A worker that has finished
-    // a connection waits for the next one while fewer than kMaxIdleWorkers
-    // wait; the accept thread starts a worker whenever fewer than
-    // kSpareWorkers are left waiting. So a browser never waits for a thread
+    // Takes over a bound socket and listens on it; its connections go to
+    // Accept. False, closing it, when it cannot listen.
+    bool Listen(UniqueSocket listener, int backlog);
+    bool Listening();
+    void CloseListener();
+
+    // Waiting workers take turns at accepting, and the worker that accepts a
+    // connection serves it: no thread has to be woken between a browser's
+    // connect and the reading of its request, which on a busy machine can
+    // take as long as the rest of a CONNECT. A worker that has finished a
+    // connection waits for the next one while fewer than kMaxIdleWorkers
+    // wait, and a worker that takes one starts another whenever fewer than
+    // kSpareWorkers are left waiting, so a browser never waits for a thread
     // to be created, which takes milliseconds under Wine.
     static constexpr int kSpareWorkers = 2;
     static constexpr int kMaxIdleWorkers = 8;
-    void Hand(UniqueSocket client);
+    // The next browser connection, for a waiting worker; none once the relay
+    // stops or accepting fails for good. The worker no longer counts as
+    // waiting either way.
+    UniqueSocket Accept();
     bool NeedsSpareWorker();
-    // The next connection for a waiting worker; none once the relay stops.
-    UniqueSocket Take();
     // After a connection: true when the worker is to wait for another.
     bool KeepIdle();
 
     // Every worker thread, waiting or serving, from start to end. A worker
     // counts as waiting from WorkerStarted on.
     void WorkerStarted();
-    void WorkerNotStarted();  // the thread for WorkerStarted could not be made
+    // A worker counted by WorkerStarted ends before it took a connection: its
+    // thread could not be made, or it could not make its events.
+    void WorkerEndedIdle();
     void WorkerEnded();
     // True when no worker runs any more, or once every worker has ended
     // within timeoutMs.
@@ -53,11 +65,17 @@ private:
     CriticalSection lock_;
     UpstreamInfo upstream_;  // guarded by lock_
     int workers_ = 0;        // guarded by lock_
-    int idle_ = 0;           // guarded by lock_: workers waiting in Take
-    std::deque<UniqueSocket> handed_;  // guarded by lock_
+    int idle_ = 0;           // guarded by lock_: workers waiting in Accept
+    // Guarded by lock_, and accepted on only while it is held, so that it is
+    // never closed under an accept: the closed handle's value could come
+    // back as another object by the time accept used it.
+    UniqueSocket listener_;
     UniqueWsaEvent stop_;    // manual reset: once stopped, seen by every wait
+    std::atomic<bool> stopping_{false};  // set with stop_
     UniqueWsaEvent no_workers_;
-    UniqueHandle ready_;     // semaphore: one count per handed connection
+    // Auto-reset, so that one waiting worker comes for each connection; while
+    // more wait, accepting one signals it again.
+    UniqueWsaEvent connection_waiting_;
 };
 
 }  // namespace relay

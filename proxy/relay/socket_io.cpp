@@ -19,6 +19,19 @@ ReadResult ReadSome(SOCKET socket, char* into, std::size_t capacity, int& count)
     return WSAGetLastError() == WSAEWOULDBLOCK ? ReadResult::WouldBlock : ReadResult::Failed;
 }
 
+Flow FlowAfter(ReadResult result) {
+    switch (result) {
+        case ReadResult::Data:
+        case ReadResult::WouldBlock:
+            return Flow::Open;
+        case ReadResult::Closed:
+            return Flow::PeerClosed;
+        case ReadResult::Failed:
+            break;
+    }
+    return Flow::Broken;
+}
+
 bool WaitWritable(SOCKET socket, WSAEVENT stop) {
     for (;;) {
         if (IsSignalled(stop)) return false;
@@ -35,20 +48,19 @@ bool WaitWritable(SOCKET socket, WSAEVENT stop) {
 
 }  // namespace
 
-bool ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch) {
-    if (socket == INVALID_SOCKET) return false;
+Flow ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch) {
+    if (socket == INVALID_SOCKET) return Flow::Broken;
     for (std::size_t received = 0; received < kReadBudget;) {
         int count = 0;
         const ReadResult result = ReadSome(socket, scratch.data(), scratch.size(), count);
-        if (result == ReadResult::WouldBlock) return true;
-        if (result != ReadResult::Data) return false;
+        if (result != ReadResult::Data) return FlowAfter(result);
         buffer.Append(std::string_view(scratch.data(), static_cast<std::size_t>(count)));
         // A short read drained the socket; another recv would only say so.
-        if (static_cast<std::size_t>(count) < scratch.size()) return true;
+        if (static_cast<std::size_t>(count) < scratch.size()) return Flow::Open;
         received += static_cast<std::size_t>(count);
         scratch.Filled();
     }
-    return true;
+    return Flow::Open;
 }
 
 bool SendAll(SOCKET socket, std::string_view data, WSAEVENT stop) {
@@ -65,19 +77,18 @@ bool SendAll(SOCKET socket, std::string_view data, WSAEVENT stop) {
     return true;
 }
 
-bool RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer) {
-    if (from == INVALID_SOCKET || to == INVALID_SOCKET) return false;
+Flow RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer) {
+    if (from == INVALID_SOCKET || to == INVALID_SOCKET) return Flow::Broken;
     for (std::size_t moved = 0; moved < kReadBudget;) {
         int count = 0;
         const ReadResult result = ReadSome(from, buffer.data(), buffer.size(), count);
-        if (result == ReadResult::WouldBlock) return true;
-        if (result != ReadResult::Data) return false;
-        if (!SendAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(count)), stop)) return false;
-        if (static_cast<std::size_t>(count) < buffer.size()) return true;
+        if (result != ReadResult::Data) return FlowAfter(result);
+        if (!SendAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(count)), stop)) return Flow::Broken;
+        if (static_cast<std::size_t>(count) < buffer.size()) return Flow::Open;
         moved += static_cast<std::size_t>(count);
         buffer.Filled();
     }
-    return true;
+    return Flow::Open;
 }
 
 }  // namespace relay

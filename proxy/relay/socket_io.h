@@ -43,15 +43,20 @@ private:
     std::unique_ptr<char[]> bytes_ = std::make_unique<char[]>(kInitialSize);
 };
 
+// What became of the connection a read drew from.
+enum class Flow {
+    Open,        // it may bring more
+    PeerClosed,  // its peer closed after everything read so far
+    Broken,      // a socket is invalid, or a read or send failed
+};
+
 // Appends to buffer what can be read now, up to kReadBudget bytes, staged
-// through scratch. False when the socket is invalid, the peer has closed, or
-// a read fails other than by would-block; true otherwise, also when nothing
-// was read.
-bool ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch);
+// through scratch. Open also when nothing was read.
+Flow ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch);
 
 // Copies what can be read now, up to kReadBudget bytes, from one socket to
-// the other. False when either socket is invalid, from's peer has closed
-// (after everything it sent before has been copied), or a transfer fails.
-bool RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer);
+// the other; PeerClosed once everything from's peer sent before its close
+// has been copied.
+Flow RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer);
 
 }  // namespace relay

@@ -3,10 +3,10 @@
 // connection through the configured upstream proxy (SOCKS4, SOCKS4a, SOCKS5
 // or an HTTP proxy that accepts CONNECT).
 //
-// Each accepted connection is served by its own detached worker thread. The
-// state the workers share with the relay (upstream description, lock, stop
-// event) is owned jointly, so destroying the relay never pulls it from under
-// a worker that is still winding down.
+// Each connection is served by its own detached worker thread, the one that
+// accepted it. The state the workers share with the relay (listener,
+// upstream description, lock, stop event) is owned jointly, so destroying the
+// relay never pulls it from under a worker that is still winding down.
 
 #include <cstdint>
 #include <memory>
@@ -34,8 +34,7 @@ public:
     // (port then holds the port in use). A stopped relay does not start again.
     bool Start(std::uint16_t& port);
 
-    // Closes the listener, waits for the accept thread and tells every
-    // connection to end. Always true.
+    // Closes the listener and tells every connection to end. Always true.
     bool Stop();
 
 private:

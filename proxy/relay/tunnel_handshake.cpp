@@ -49,16 +49,19 @@ std::string Base64(std::string_view plain) {
     return text;
 }
 
-// Bytes that may be read without reading past the blank line ending an HTTP
-// head: as many as the longest tail of reply that could begin "\r\n\r\n" still
-// leaves open.
-std::size_t MissingFromHttpHead(std::string_view reply) {
+ReplyFrame Partial() { return {ReplyFrame::Status::Partial, 0}; }
+ReplyFrame Whole(std::size_t length) { return {ReplyFrame::Status::Whole, length}; }
+ReplyFrame Malformed() { return {ReplyFrame::Status::Malformed, 0}; }
+
+ReplyFrame Fixed(std::string_view received, std::size_t length) {
+    return received.size() < length ? Partial() : Whole(length);
+}
+
+ReplyFrame HttpHead(std::string_view received) {
     constexpr std::string_view kEnd = "\r\n\r\n";
-    if (reply.find(kEnd) != std::string_view::npos) return 0;
-    for (std::size_t overlap = kEnd.size() - 1; overlap > 0; --overlap)
-        if (reply.size() >= overlap && reply.substr(reply.size() - overlap) == kEnd.substr(0, overlap))
-            return kEnd.size() - overlap;
-    return kEnd.size();
+    const std::size_t end = received.find(kEnd);
+    if (end == std::string_view::npos) return received.size() > kMaxHttpReplyHead ? Malformed() : Partial();
+    return end + kEnd.size() > kMaxHttpReplyHead ? Malformed() : Whole(end + kEnd.size());
 }
 
 }  // namespace
@@ -95,40 +98,38 @@ TunnelHandshake::Status TunnelHandshake::Begin(std::string& request) {
     return Fail(HandshakeError::UnsupportedKind);
 }
 
-std::optional<std::size_t> TunnelHandshake::Missing(std::string_view reply) const {
-    auto upTo = [&](std::size_t total) -> std::size_t { return reply.size() < total ? total - reply.size() : 0; };
+ReplyFrame TunnelHandshake::Frame(std::string_view received) const {
     switch (state_) {
         case State::Socks4Reply:
-            return upTo(8);
+            return Fixed(received, 8);
         case State::Socks5Method:
         case State::Socks5Auth:
-            return upTo(2);
+            return Fixed(received, 2);
         case State::Socks5Connect: {
             // VER REP RSV ATYP, then the bound address (4, 16, or a length
             // byte and that many bytes), then the bound port. A refusal may
             // come with a made-up address type; it is judged on REP alone.
-            if (reply.size() < 5) return upTo(5);
-            if (At(reply, 1) != 0) return 0;
-            switch (At(reply, 3)) {
+            if (received.size() < 5) return Partial();
+            if (At(received, 1) != 0) return Whole(5);
+            switch (At(received, 3)) {
                 case kAddressIpv4:
-                    return upTo(4 + 4 + 2);
+                    return Fixed(received, 4 + 4 + 2);
                 case kAddressIpv6:
-                    return upTo(4 + 16 + 2);
+                    return Fixed(received, 4 + 16 + 2);
                 case kAddressName:
-                    return upTo(4 + 1 + std::size_t{At(reply, 4)} + 2);
+                    return Fixed(received, 4 + 1 + std::size_t{At(received, 4)} + 2);
                 default:
-                    return std::nullopt;
+                    return Malformed();
             }
         }
         case State::HttpReply:
-            if (reply.size() > kMaxHttpReplyHead) return std::nullopt;
-            return MissingFromHttpHead(reply);
+            return HttpHead(received);
         case State::Start:
         case State::Established:
         case State::Failed:
             break;
     }
-    return std::nullopt;
+    return Malformed();
 }
 
 TunnelHandshake::Status TunnelHandshake::OnReply(std::string_view reply, std::string& request) {
@@ -287,7 +288,7 @@ TunnelHandshake::Status TunnelHandshake::Socks5ConnectRequest(std::string& reque
 }
 
 // SOCKS5 reply: VER, REP (0: succeeded), RSV, ATYP, BND.ADDR, BND.PORT. The
-// bound address is framed (Missing) but not used.
+// bound address is framed (Frame) but not used.
 TunnelHandshake::Status TunnelHandshake::OnSocks5Connect(std::string_view reply) {
     if (At(reply, 0) != kSocks5Version) return Fail(HandshakeError::MalformedReply);
     if (At(reply, 1) != 0) return Fail(HandshakeError::Refused);

@@ -1,9 +1,10 @@
 #pragma once
 // The conversation that asks an upstream proxy for a tunnel to a target, as
 // a state machine over whole messages. The caller does the I/O: it sends what
-// the handshake hands out, reads the reply until Missing() says it is whole
-// (never a byte further, so nothing the tunnel carries later is swallowed),
-// and passes it to OnReply().
+// the handshake hands out, reads until Frame() finds the whole reply at the
+// start of what it has received, and passes that reply to OnReply(). Bytes
+// received beyond a reply are the start of whatever the proxy sent next: the
+// next reply, or after the last one the first bytes of the tunnel.
 //
 //   Socks4, Socks4a:  request -> Socks4Reply -> established
 //   Socks5:           greeting -> Socks5Method -> [credentials -> Socks5Auth]
@@ -42,6 +43,17 @@ enum class HandshakeError {
     Refused,             // the proxy would not make the connection
 };
 
+// Where the current reply ends in the bytes received so far.
+struct ReplyFrame {
+    enum class Status {
+        Partial,    // more bytes must come
+        Whole,      // the reply is the first length bytes
+        Malformed,  // no more bytes can make it a reply
+    };
+    Status status = Status::Partial;
+    std::size_t length = 0;
+};
+
 class TunnelHandshake {
 public:
     enum class Status { Continue, Established, Failed };
@@ -52,9 +64,9 @@ public:
     // has been sent.
     Status Begin(std::string& request);
 
-    // How many more bytes the current reply needs: 0 when it is whole,
-    // nothing when it can no longer be framed.
-    std::optional<std::size_t> Missing(std::string_view reply) const;
+    // Frames the current reply at the start of received, which may run on
+    // past it. Malformed when no reply is expected.
+    ReplyFrame Frame(std::string_view received) const;
 
     // Judges a whole reply. Continue puts the next message into request.
     Status OnReply(std::string_view reply, std::string& request);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "proxy/relay/socket_io.h"
+
 namespace relay {
 namespace {
 
@@ -17,39 +19,62 @@ struct AddrInfoDeleter {
 
 enum class Attempt { Connected, Failed, GiveUp };
 
-Attempt TryConnect(WSAEVENT stop, WSAEVENT connectEvent, const sockaddr_in& address, UniqueSocket& slot) {
-    slot.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    if (!slot) return Attempt::GiveUp;
-    WSAResetEvent(connectEvent);
-    // Also makes the socket non-blocking, so the connect below returns at
-    // once. The one association serves the connect and, after it, the
-    // connection's whole life: each WSAEventSelect costs a round trip.
-    if (WSAEventSelect(slot.get(), connectEvent, FD_CONNECT | FD_READ | FD_CLOSE) != 0) return Attempt::GiveUp;
-
-    bool connected =
-        WSAConnect(slot.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address, nullptr, nullptr,
-                   nullptr, nullptr) == 0;
-    if (!connected) {
-        if (WSAGetLastError() != WSAEWOULDBLOCK) return Attempt::Failed;
-        WSAEVENT waitSet[] = {stop, connectEvent};
-        const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, WSA_INFINITE, FALSE);
-        if (woken != WSA_WAIT_EVENT_0 + 1) return Attempt::GiveUp;
-        WSANETWORKEVENTS events{};
-        if (WSAEnumNetworkEvents(slot.get(), connectEvent, &events) != 0) return Attempt::GiveUp;
-        if (!(events.lNetworkEvents & FD_CONNECT)) return Attempt::Failed;
-        const int error = events.iErrorCode[FD_CONNECT_BIT];
-        // A timeout (10060) took the system's whole connect timeout already.
-        if (error == WSAETIMEDOUT) return Attempt::GiveUp;
-        connected = error == 0;
-    }
-    if (!connected) return Attempt::Failed;
+void DisableCoalescing(SOCKET socket) {
     const BOOL noDelay = TRUE;
     // The relay forwards what it has at once; coalescing is the ends' business.
-    setsockopt(slot.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
-    return Attempt::Connected;
+    setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+}
+
+// Why a socket whose connect completed could not take the opening message.
+Attempt WhyNotConnected(SOCKET socket) {
+    WSANETWORKEVENTS events{};
+    if (WSAEnumNetworkEvents(socket, nullptr, &events) != 0) return Attempt::GiveUp;
+    if (!(events.lNetworkEvents & FD_CONNECT)) return Attempt::Failed;
+    switch (events.iErrorCode[FD_CONNECT_BIT]) {
+        case 0:  // it stood, and the proxy went away at once
+        // A timeout (10060) took the system's whole connect timeout already.
+        case WSAETIMEDOUT:
+            return Attempt::GiveUp;
+        default:
+            return Attempt::Failed;
+    }
+}
+
+Attempt TryConnect(WSAEVENT stop, WSAEVENT connectEvent, const sockaddr_in& address, std::string_view opening,
+                   UniqueSocket prepared, UniqueSocket& slot) {
+    slot.reset();
+    slot = prepared ? std::move(prepared) : PrepareUpstreamSocket(connectEvent);
+    if (!slot) return Attempt::GiveUp;
+
+    const bool connectedAtOnce = WSAConnect(slot.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address,
+                                            nullptr, nullptr, nullptr, nullptr) == 0;
+    if (!connectedAtOnce) {
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return Attempt::Failed;
+        // Nothing else can signal the event before the connect completes.
+        WSAEVENT waitSet[] = {stop, connectEvent};
+        if (WSAWaitForMultipleEvents(2, waitSet, FALSE, WSA_INFINITE, FALSE) != WSA_WAIT_EVENT_0 + 1)
+            return Attempt::GiveUp;
+    }
+    DisableCoalescing(slot.get());
+    // The opening message goes out on a connection that stands and fails on
+    // one that does not, so sending it is how the outcome is learnt: the
+    // notifications that say why are read only after a failure.
+    if (SendAll(slot.get(), opening, stop)) return Attempt::Connected;
+    return connectedAtOnce ? Attempt::GiveUp : WhyNotConnected(slot.get());
 }
 
 }  // namespace
+
+UniqueSocket PrepareUpstreamSocket(WSAEVENT socketEvent) {
+    UniqueSocket prepared(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    // Also makes the socket non-blocking, so a connect returns at once. The
+    // one association serves the connect and, after it, the connection's
+    // whole life: each WSAEventSelect costs a round trip.
+    if (!prepared || WSAEventSelect(prepared.get(), socketEvent, FD_CONNECT | FD_READ | FD_CLOSE) != 0)
+        return UniqueSocket();
+    WSAResetEvent(socketEvent);
+    return prepared;
+}
 
 std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host) {
     std::array<std::uint8_t, 4> address{};
@@ -70,8 +95,8 @@ std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host
     return address;
 }
 
-bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, UniqueSocket& slot,
-                     WSAEVENT socketEvent) {
+bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, std::string_view opening,
+                     UniqueSocket prepared, UniqueSocket& slot, WSAEVENT socketEvent) {
     const auto resolved = ResolveHostV4(host);
     if (!resolved) return false;
     sockaddr_in address{};
@@ -80,7 +105,7 @@ bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port,
     std::memcpy(&address.sin_addr, resolved->data(), 4);
 
     for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
-        switch (TryConnect(stop, socketEvent, address, slot)) {
+        switch (TryConnect(stop, socketEvent, address, opening, std::move(prepared), slot)) {
             case Attempt::Connected:
                 return true;
             case Attempt::GiveUp:

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "proxy/relay/win_handles.h"
 
@@ -14,11 +15,18 @@ namespace relay {
 // Dotted IPv4 text as it stands, else the first IPv4 address a lookup gives.
 std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host);
 
-// Connects to host:port, trying up to three times with a one-second pause
-// between attempts, each with a fresh socket. On success slot holds the
-// connected socket, non-blocking, with socketEvent signalling its read and
-// close notifications from then on.
-bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, UniqueSocket& slot,
-                     WSAEVENT socketEvent);
+// A socket for a later ConnectUpstream, made while nobody waits for it:
+// non-blocking, associated with socketEvent (auto-reset), which is cleared of
+// what earlier sockets signalled. Those must be closed by now. None on failure.
+UniqueSocket PrepareUpstreamSocket(WSAEVENT socketEvent);
+
+// Connects to host:port and sends opening, the first message of the
+// handshake. Tries up to three times with a one-second pause between
+// attempts, each with a fresh socket: the first one with prepared when that
+// was made by PrepareUpstreamSocket for socketEvent. On success slot holds
+// the connected socket, with socketEvent signalling its read and close
+// notifications from then on.
+bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, std::string_view opening,
+                     UniqueSocket prepared, UniqueSocket& slot, WSAEVENT socketEvent);
 
 }  // namespace relay

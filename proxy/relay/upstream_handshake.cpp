@@ -2,8 +2,6 @@
 
 #include <ws2tcpip.h>
 
-#include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "proxy/relay/socket_io.h"
@@ -11,6 +9,10 @@
 
 namespace relay {
 namespace {
+
+// Replies are short; what a read brings beyond one is the tunnel's, and
+// bounded by this.
+constexpr int kReplyChunk = 4096;
 
 TunnelTarget TargetOf(const HttpRequestInfo& request, UpstreamKind kind) {
     TunnelTarget target;
@@ -31,24 +33,31 @@ TunnelTarget TargetOf(const HttpRequestInfo& request, UpstreamKind kind) {
 
 }  // namespace
 
-bool WaitForReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const TunnelHandshake& handshake,
-                  std::string& reply) {
-    reply.clear();
+TunnelHandshake HandshakeFor(const UpstreamInfo& upstream, const HttpRequestInfo& request) {
+    return TunnelHandshake(upstream, TargetOf(request, upstream.kind));
+}
+
+bool ReceiveReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const TunnelHandshake& handshake,
+                  std::string& received, std::size_t& length) {
     const ULONGLONG deadline = GetTickCount64() + kReplyTimeoutMs;
-    char chunk[512];
+    char chunk[kReplyChunk];
     // The request has just gone out, so its reply is a round trip away: the
     // first thing to do is wait, not to try a read bound to fail.
     bool readable = false;
     for (;;) {
-        const auto missing = handshake.Missing(reply);
-        if (!missing) return false;
-        if (*missing == 0) return true;
+        const ReplyFrame frame = handshake.Frame(received);
+        if (frame.status == ReplyFrame::Status::Whole) {
+            length = frame.length;
+            return true;
+        }
+        if (frame.status == ReplyFrame::Status::Malformed) return false;
         if (readable) {
-            // Never more than the reply still lacks: what follows it belongs
-            // to the tunnel.
-            const int count = recv(socket, chunk, static_cast<int>(std::min(*missing, sizeof chunk)), 0);
+            // A partial reply is read on until the socket has nothing more,
+            // not waited on at once: a close that came with it is told only
+            // by the read after it.
+            const int count = recv(socket, chunk, sizeof chunk, 0);
             if (count > 0) {
-                reply.append(chunk, static_cast<std::size_t>(count));
+                received.append(chunk, static_cast<std::size_t>(count));
                 continue;
             }
             if (count == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return false;
@@ -62,21 +71,21 @@ bool WaitForReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const Tunnel
     }
 }
 
-bool PerformHandshake(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const UpstreamInfo& upstream,
-                      const HttpRequestInfo& request) {
-    TunnelHandshake handshake(upstream, TargetOf(request, upstream.kind));
+bool CompleteHandshake(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, TunnelHandshake& handshake,
+                       std::string& rest) {
+    std::string received;
     std::string message;
-    std::string reply;
-    TunnelHandshake::Status status = handshake.Begin(message);
-    while (status == TunnelHandshake::Status::Continue) {
-        if (!SendAll(socket, message, stop) || !WaitForReply(socket, readEvent, stop, handshake, reply)) return false;
-        status = handshake.OnReply(reply, message);
+    for (;;) {
+        std::size_t length = 0;
+        if (!ReceiveReply(socket, readEvent, stop, handshake, received, length)) return false;
+        const TunnelHandshake::Status status = handshake.OnReply(std::string_view(received).substr(0, length), message);
+        received.erase(0, length);
+        if (status == TunnelHandshake::Status::Established) {
+            rest = std::move(received);
+            return true;
+        }
+        if (status == TunnelHandshake::Status::Failed || !SendAll(socket, message, stop)) return false;
     }
-    // A wait may have taken the notification of a close (or of bytes behind
-    // the last reply) that Winsock does not repeat: the worker is sent to
-    // look at the socket once itself.
-    WSASetEvent(readEvent);
-    return status == TunnelHandshake::Status::Established;
 }
 
 }  // namespace relay

@@ -133,6 +133,22 @@ TEST(Socks5Upstream, ConnectTunnelCarriesEveryByte) {
     EXPECT_EQ(records[1], "client hell");
 }
 
+// A proxy whose reply, first tunnel bytes and close arrive together: the
+// browser gets those bytes after the fixed reply, then the close, although no
+// further notification comes for the socket.
+TEST(Socks5Upstream, TunnelBytesAndCloseRightBehindTheReply) {
+    ScriptedPeer proxy([](ScriptedPeer&, TestSocket& connection) {
+        if (connection.Read(3) != Bytes({5, 1, 0}) || !connection.Send(Bytes({5, 0}))) return;
+        connection.Read(10);
+        connection.Send(Bytes({5, 0, 0, 1, 127, 0, 0, 1, 0, 80}) + "bye");
+        connection.Close();
+    });
+    TestRelay relay("socks5", proxy.Port());
+    TestSocket browser = relay.Connect();
+    ASSERT_TRUE(browser.Send("CONNECT 127.0.0.1:443 HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(browser.ReadToClose(5000), kEstablished + "bye");
+}
+
 TEST(HttpsUpstream, ConnectWithBasicCredentials) {
     ScriptedPeer proxy([](ScriptedPeer& self, TestSocket& connection) {
         self.Record(connection.ReadUntil("\r\n\r\n"));
