@@ -9,6 +9,11 @@ user and password, directly (the SOCKS5 conversation) and through the relay
 (CONNECT to its 71-byte reply), and holds 200 connections through the relay
 at once. Prints each figure, the ratios, and the targets.
 
+Under Wine every socket call costs many times what it costs natively, so the
+keep-alive requests are also made through wine_forwarder, a bare blocking
+forwarder under Wine in front of the same SOCKS server: what one more Wine
+process in the path costs before any relaying work, printed beside the relay.
+
   cmake --preset win64 && cmake --build --preset win64
   bench/relay_bench.py [--bulk-mb 200] [--requests 1000]
 """
@@ -30,6 +35,21 @@ import peer  # noqa: E402  the tests' origin and server starter
 
 BUILD = os.path.join(ROOT, "build", "win64")
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run")
+
+
+class WineForwarder:
+    def __init__(self, upstream_port):
+        command = [WINE_RUN, "--prefix", os.path.join(BUILD, "wineprefix"),
+                   os.path.join(BUILD, "bin", "wine_forwarder.exe"), str(upstream_port)]
+        self.process = subprocess.Popen(command, stdout=subprocess.PIPE)
+        line = self.process.stdout.readline().decode().split()
+        if len(line) != 2 or line[0] != "port":
+            raise SystemExit("wine_forwarder did not start")
+        self.port = int(line[1])
+
+    def close(self):
+        self.process.kill()
+        self.process.wait(30)
 
 
 class Relay:
@@ -159,6 +179,7 @@ def main():
     auth_port, auth_socks = microsocks("bench", "bench-secret")
     relay = Relay("socks5", socks_port)
     auth_relay = Relay("socks5", auth_port, "bench", "bench-secret")
+    forwarder = WineForwarder(socks_port)
     try:
         size = options.bulk_mb * 1024 * 1024
         bulk_url = f"http://127.0.0.1:{origin_port}/bytes/{size}"
@@ -171,6 +192,8 @@ def main():
         many_url = f"http://127.0.0.1:{origin_port}/bytes/100?[1-{options.requests}]"
         many_direct = best_of(3, lambda: timed_curl(direct_proxy + [many_url]))
         many_relay = best_of(3, lambda: timed_curl(relay_proxy + [many_url]))
+        forwarded_proxy = ["--socks5-hostname", f"127.0.0.1:{forwarder.port}"]
+        many_forwarded = best_of(3, lambda: timed_curl(forwarded_proxy + [many_url]))
 
         direct_setups = [direct_socks5_setup(auth_port, origin_port, "bench", "bench-secret")
                          for _ in range(options.setups)]
@@ -180,6 +203,7 @@ def main():
     finally:
         relay.close()
         auth_relay.close()
+        forwarder.close()
         for process in (socks, auth_socks):
             process.terminate()
             process.wait()
@@ -194,6 +218,8 @@ def main():
           f"   ratio {throughput_ratio:5.2f}  (target >= 0.80)")
     print(f"{options.requests} keep-alive requests  direct {options.requests / many_direct:8.1f} /s     "
           f"relay {options.requests / many_relay:8.1f} /s     ratio {rate_ratio:5.2f}  (target >= 0.70)")
+    print(f"  the same through a bare forwarder under Wine: {options.requests / many_forwarded:8.1f} /s     "
+          f"ratio {many_direct / many_forwarded:5.2f}  (Wine's own cost, for scale)")
     print(f"CONNECT set-up, median   direct {setup_direct:8.3f} ms     relay {setup_relay:8.3f} ms"
           f"     extra {setup_relay - setup_direct:6.3f} ms  (target <= 2 ms)")
     print(f"200 concurrent connections through the relay: {len(errors)} errors  (target 0)"
