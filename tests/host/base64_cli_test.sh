@@ -1,25 +1,7 @@
 #!/bin/bash
 # reridu.exe's command structure and its base64 commands, end to end.
 #   base64_cli_test.sh WINE_RUN... -- RERIDU_EXE
-set -uo pipefail
-runner=()
-while [ "$1" != "--" ]; do runner+=("$1"); shift; done
-shift
-exe=$1
-reridu() { "${runner[@]}" "$exe" "$@"; }
-
-failures=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" != "$3" ]; then
-        echo "FAIL $1: expected [$2], got [$3]"
-        failures=$((failures + 1))
-    else
-        echo "ok   $1"
-    fi
-}
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/cli_harness.sh"
 
 check "encode from standard input" "Zm9vYmFy" "$(printf 'foobar' | reridu base64 encode)"
 check "decode from standard input" "foobar" "$(printf 'Zm9v\r\nYmFy' | reridu base64 decode)"
@@ -44,5 +26,4 @@ check "unknown command fails" "2" "$?"
 reridu base64 transmogrify 2> /dev/null
 check "unknown direction fails" "1" "$?"
 
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+finish

@@ -1,25 +1,7 @@
 #!/bin/bash
 # reridu regex match and subst, end to end.
 #   regex_cli_test.sh WINE_RUN... -- RERIDU_EXE
-set -uo pipefail
-runner=()
-while [ "$1" != "--" ]; do runner+=("$1"); shift; done
-shift
-exe=$1
-reridu() { "${runner[@]}" "$exe" "$@"; }
-
-failures=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" != "$3" ]; then
-        echo "FAIL $1: expected [$2], got [$3]"
-        failures=$((failures + 1))
-    else
-        echo "ok   $1"
-    fi
-}
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/cli_harness.sh"
 
 check "match prints group 0 and the groups" "$(printf '1 2\n2 1')" "$(reridu regex match 'b(c)' abcd)"
 check "match reads standard input" "4 3" "$(printf 'one two' | reridu regex match 't\w+')"
@@ -71,5 +53,4 @@ check "missing operand exits 2" "2" "$?"
 reridu regex --help | grep -q 'usage: reridu regex match'
 check "--help describes the command" "0" "$?"
 
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+finish
