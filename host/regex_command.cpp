@@ -31,6 +31,8 @@ constexpr wchar_t kUsage[] =
     L"subst prints TEXT with the first match, or with global every match,\n"
     L"replaced by REPLACEMENT: $1..$n for groups, $& for the match, $` and $'\n"
     L"for the text before and after it, \\U \\L \\u \\l \\E for case, \\ to escape.\n"
+    L"Text from standard input comes back byte for byte; TEXT given as an\n"
+    L"argument is followed by a line break.\n"
     L"\n"
     L"LIST is a comma-separated list of flags:\n"
     L"  ignore_case  global  multiline  single_line  rightmost  no_backrefs\n"
@@ -87,6 +89,7 @@ struct Request {
     std::wstring action;
     regex::RegexFlags flags = 0;
     std::vector<std::string> operands;  // pattern, [replacement,] text: UTF-8 bytes
+    bool text_is_argument = false;      // standard input keeps its own line ends; an argument has none
 };
 
 // Why the library found nothing: the pattern or the replacement may be malformed.
@@ -152,14 +155,14 @@ int Substitute(ReriduLibrary& library, const Request& request) {
         output.resize(length);
         if (count == 0 || fitted) break;
     }
-    std::wstring error;
     if (count == 0) {
         if (const std::optional<std::wstring> malformed = Malformed(request)) return Error(*malformed);
-        if (!WriteAll(text, error)) return Error(error);
-        return kNoMatch;
+        output = text;
     }
+    if (request.text_is_argument) output += '\n';
+    std::wstring error;
     if (!WriteAll(output, error)) return Error(error);
-    return 0;
+    return count == 0 ? kNoMatch : 0;
 }
 
 }  // namespace
@@ -188,7 +191,8 @@ int RunRegex(ReriduLibrary& library, const Arguments& arguments) {
     }
     if (operands[0].empty()) return Error(L"the library takes no empty pattern");
     for (const std::wstring& operand : operands) request.operands.push_back(ToUtf8(operand));
-    if (operands.size() == wanted) {
+    request.text_is_argument = operands.size() > wanted;
+    if (!request.text_is_argument) {
         std::wstring error;
         const std::optional<std::string> input = ReadAll(L"", error);
         if (!input) return Error(error);

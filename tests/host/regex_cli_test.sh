@@ -31,6 +31,8 @@ printf 'a\0b\0' > "$work/nul"
 reridu regex subst --flags global b X < "$work/nul" > "$work/nul.out"
 check "NUL bytes pass through" "$(printf 'a\0X\0' | od -An -tx1)" "$(od -An -tx1 < "$work/nul.out")"
 
+check "TEXT as an argument ends its line" "$(printf 'bbc\n' | od -An -tx1)" \
+    "$(reridu regex subst a b abc | od -An -tx1)"
 check "subst without a match prints the text" "abc" "$(reridu regex subst q x abc)"
 reridu regex subst q x abc > /dev/null
 check "subst without a match exits 1" "1" "$?"
