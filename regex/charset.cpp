@@ -90,6 +90,15 @@ void basic_charset::finish() {
     table_only_ = negated_classes_.empty() && included_.empty();
 }
 
+void basic_charset::add_members(std::uint32_t (&words)[8]) const {
+    if (table_only_) {
+        for (int w = 0; w < 8; ++w) words[w] |= negated_ ? ~bits_[w] : bits_[w];
+        return;
+    }
+    for (unsigned c = 0; c < 256; ++c)
+        if (contains(static_cast<unsigned char>(c))) words[c >> 5] |= 1u << (c & 31);
+}
+
 bool basic_charset::in_lists(unsigned char c) const {
     for (class_mask m : negated_classes_)
         if ((class_of(c) & m) == 0) return true;

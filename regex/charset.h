@@ -55,6 +55,9 @@ public:
         return in_lists(c) != negated_;
     }
 
+    // Sets in words (bit c%32 of word c/32) the bit of every member.
+    void add_members(std::uint32_t (&words)[8]) const;
+
     bool negated() const { return negated_; }
     bool table_only() const { return table_only_; }
 

@@ -856,8 +856,7 @@ bool basic_match_literal<It, Nocase>::first_chars(leading_chars& out) const {
 
 template <class It>
 bool match_charset_t<It>::first_chars(leading_chars& out) const {
-    for (unsigned c = 0; c < 256; ++c)
-        if (set_.contains(static_cast<unsigned char>(c))) out.chars.set(static_cast<unsigned char>(c));
+    set_.add_members(out.chars.bits);
     return true;
 }
 

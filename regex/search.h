@@ -131,12 +131,19 @@ bool searcher<It>::try_positions(It istart, It iend) {
                 if (attempt<End>(pos)) return true;
             }
         }
-        for (It pos = istart;; ++pos) {
-            const bool may_begin =
-                !pattern_.has_leading_ || (pos != iend && pattern_.leading_.test(static_cast<unsigned char>(*pos)));
-            if (may_begin && attempt<End>(pos)) return true;
-            if (pos == last) return false;
+        if (!pattern_.has_leading_) {
+            for (It pos = istart;; ++pos) {
+                if (attempt<End>(pos)) return true;
+                if (pos == last) return false;
+            }
         }
+        // A local copy, so the scan over characters that cannot begin a
+        // match reads nothing an attempt might have written.
+        const char_table leading = pattern_.leading_;
+        const It stop = last == iend ? iend : last + 1;
+        for (It pos = istart; pos != stop; ++pos)
+            if (leading.test(static_cast<unsigned char>(*pos)) && attempt<End>(pos)) return true;
+        return false;
     } else {
         for (It pos = istart;; ++pos) {
             const bool may_begin =
