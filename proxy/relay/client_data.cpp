@@ -21,8 +21,8 @@ bool OpenTunnel(RelayConnection& connection, RelayShared& shared, std::string& r
     TunnelHandshake handshake = HandshakeFor(upstream, request);
     std::string opening;
     if (handshake.Begin(opening) != TunnelHandshake::Status::Continue) return false;
-    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, opening,
-                         std::move(connection.prepared_upstream), connection.upstream, connection.upstream_event))
+    if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, opening, connection.upstream,
+                         connection.upstream_event))
         return false;
     connection.target_host = request.host;
     connection.target_port = request.port;
@@ -64,9 +64,8 @@ bool ForwardRequest(RelayConnection& connection, RelayShared& shared) {
 }  // namespace
 
 RelayConnection::RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEVENT clientEvent,
-                                 WSAEVENT upstreamEvent, UniqueSocket preparedUpstream)
+                                 WSAEVENT upstreamEvent)
     : client(std::move(browser)),
-      prepared_upstream(std::move(preparedUpstream)),
       stop(stopEvent),
       client_event(clientEvent),
       upstream_event(upstreamEvent),

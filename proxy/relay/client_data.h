@@ -15,14 +15,10 @@ namespace relay {
 
 // Owned by its worker thread and touched by no other.
 struct RelayConnection {
-    RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEVENT clientEvent, WSAEVENT upstreamEvent,
-                    UniqueSocket preparedUpstream);
+    RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEVENT clientEvent, WSAEVENT upstreamEvent);
 
     UniqueSocket client;
     UniqueSocket upstream;
-    // Made for upstream_event before the browser came (see
-    // PrepareUpstreamSocket); the first upstream connection uses it.
-    UniqueSocket prepared_upstream;
     WSAEVENT stop;
     // The worker's: they serve each of its connections in turn. Auto-reset:
     // the wait that reports readiness also rearms the event, so no call is

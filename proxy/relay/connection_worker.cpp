@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "proxy/relay/client_data.h"
-#include "proxy/relay/upstream_connect.h"
 
 namespace relay {
 namespace {
@@ -44,34 +43,38 @@ void Serve(RelayConnection& connection, RelayShared& shared) {
     }
 }
 
-unsigned __stdcall ConnectionWorker(void* argument) {
-    const std::shared_ptr<RelayShared> shared =
-        std::move(*std::unique_ptr<std::shared_ptr<RelayShared>>(static_cast<std::shared_ptr<RelayShared>*>(argument)));
-    // Everything a connection needs that the browser need not wait for is
-    // made while the worker waits for it: the events, once, and a socket for
-    // the first upstream connection, again whenever a connection used it.
+// Serves one connection after another until the relay stops or enough
+// workers wait. False when it could not begin, still counted as waiting.
+bool ServeConnections(const std::shared_ptr<RelayShared>& shared) {
+    // The events are made while the worker waits for its first connection
+    // and serve every connection it takes.
     const UniqueWsaEvent clientEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     const UniqueWsaEvent upstreamEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!clientEvent || !upstreamEvent) {
-        shared->WorkerEndedIdle();
-        return 0;
-    }
-    UniqueSocket preparedUpstream;
+    if (!clientEvent || !upstreamEvent) return false;
     do {
-        if (!preparedUpstream) preparedUpstream = PrepareUpstreamSocket(upstreamEvent.get());
         UniqueSocket client = shared->Accept();
         if (!client) break;
         if (shared->NeedsSpareWorker()) StartWorker(shared);
-        RelayConnection connection(std::move(client), shared->StopEvent(), clientEvent.get(), upstreamEvent.get(),
-                                   std::move(preparedUpstream));
+        RelayConnection connection(std::move(client), shared->StopEvent(), clientEvent.get(), upstreamEvent.get());
         Serve(connection, *shared);
         // The browser learns of the end in order: what was sent reaches it
         // before the close, which its unread bytes would turn into a reset.
         // Once its own close has been read, none are left.
         if (!connection.browser_closed) shutdown(connection.client.get(), SD_SEND);
-        preparedUpstream = std::move(connection.prepared_upstream);
     } while (shared->KeepIdle());
-    shared->WorkerEnded();
+    return true;
+}
+
+unsigned __stdcall ConnectionWorker(void* argument) {
+    const std::shared_ptr<RelayShared> shared =
+        std::move(*std::unique_ptr<std::shared_ptr<RelayShared>>(static_cast<std::shared_ptr<RelayShared>*>(argument)));
+    // Its sockets and events are closed before the worker counts as ended:
+    // Stop returns once none is left, and the caller may then release the
+    // socket library.
+    if (ServeConnections(shared))
+        shared->WorkerEnded();
+    else
+        shared->WorkerEndedIdle();
     return 0;
 }
 

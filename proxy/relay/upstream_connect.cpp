@@ -41,10 +41,14 @@ Attempt WhyNotConnected(SOCKET socket) {
 }
 
 Attempt TryConnect(WSAEVENT stop, WSAEVENT connectEvent, const sockaddr_in& address, std::string_view opening,
-                   UniqueSocket prepared, UniqueSocket& slot) {
-    slot.reset();
-    slot = prepared ? std::move(prepared) : PrepareUpstreamSocket(connectEvent);
+                   UniqueSocket& slot) {
+    slot.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!slot) return Attempt::GiveUp;
+    // Also makes the socket non-blocking, so the connect below returns at
+    // once. The one association serves the connect and, after it, the
+    // connection's whole life: each WSAEventSelect costs a round trip.
+    if (WSAEventSelect(slot.get(), connectEvent, FD_CONNECT | FD_READ | FD_CLOSE) != 0) return Attempt::GiveUp;
+    WSAResetEvent(connectEvent);
 
     const bool connectedAtOnce = WSAConnect(slot.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address,
                                             nullptr, nullptr, nullptr, nullptr) == 0;
@@ -64,17 +68,6 @@ Attempt TryConnect(WSAEVENT stop, WSAEVENT connectEvent, const sockaddr_in& addr
 }
 
 }  // namespace
-
-UniqueSocket PrepareUpstreamSocket(WSAEVENT socketEvent) {
-    UniqueSocket prepared(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    // Also makes the socket non-blocking, so a connect returns at once. The
-    // one association serves the connect and, after it, the connection's
-    // whole life: each WSAEventSelect costs a round trip.
-    if (!prepared || WSAEventSelect(prepared.get(), socketEvent, FD_CONNECT | FD_READ | FD_CLOSE) != 0)
-        return UniqueSocket();
-    WSAResetEvent(socketEvent);
-    return prepared;
-}
 
 std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host) {
     std::array<std::uint8_t, 4> address{};
@@ -96,7 +89,7 @@ std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host
 }
 
 bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, std::string_view opening,
-                     UniqueSocket prepared, UniqueSocket& slot, WSAEVENT socketEvent) {
+                     UniqueSocket& slot, WSAEVENT socketEvent) {
     const auto resolved = ResolveHostV4(host);
     if (!resolved) return false;
     sockaddr_in address{};
@@ -105,7 +98,7 @@ bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port,
     std::memcpy(&address.sin_addr, resolved->data(), 4);
 
     for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
-        switch (TryConnect(stop, socketEvent, address, opening, std::move(prepared), slot)) {
+        switch (TryConnect(stop, socketEvent, address, opening, slot)) {
             case Attempt::Connected:
                 return true;
             case Attempt::GiveUp:

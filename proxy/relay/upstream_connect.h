@@ -15,18 +15,14 @@ namespace relay {
 // Dotted IPv4 text as it stands, else the first IPv4 address a lookup gives.
 std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host);
 
-// A socket for a later ConnectUpstream, made while nobody waits for it:
-// non-blocking, associated with socketEvent (auto-reset), which is cleared of
-// what earlier sockets signalled. Those must be closed by now. None on failure.
-UniqueSocket PrepareUpstreamSocket(WSAEVENT socketEvent);
-
 // Connects to host:port and sends opening, the first message of the
 // handshake. Tries up to three times with a one-second pause between
-// attempts, each with a fresh socket: the first one with prepared when that
-// was made by PrepareUpstreamSocket for socketEvent. On success slot holds
+// attempts, each with a fresh socket associated with socketEvent
+// (auto-reset), which is first cleared of what earlier sockets signalled;
+// those must be closed by now. On success slot holds
 // the connected socket, with socketEvent signalling its read and close
 // notifications from then on.
 bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, std::string_view opening,
-                     UniqueSocket prepared, UniqueSocket& slot, WSAEVENT socketEvent);
+                     UniqueSocket& slot, WSAEVENT socketEvent);
 
 }  // namespace relay
