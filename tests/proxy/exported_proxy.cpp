@@ -28,6 +28,10 @@ BOOL WINAPI RecordInternetSetOption(HINTERNET internet, DWORD option, LPVOID buf
         const auto* info = static_cast<const INTERNET_PROXY_INFO*>(buffer);
         const std::lock_guard<std::mutex> hold(g_lock);
         g_applied.push_back({info->dwAccessType, TextOrNone(info->lpszProxy), TextOrNone(info->lpszProxyBypass)});
+        // Recorded, not passed on: Wine's wininet keeps the process's proxy
+        // in a record whose user name and password it leaves uninitialised,
+        // and frees them when the proxy is next set, corrupting the heap.
+        return TRUE;
     }
     using Function = BOOL(WINAPI*)(HINTERNET, DWORD, LPVOID, DWORD);
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(g_original))(internet, option, buffer, length);
