@@ -45,20 +45,12 @@ namespace {
 // Reads "pattern subject flags global" per line (pattern and subject in hex)
 // and prints the spans of the first match, or of every match's group 0.
 constexpr const char* kPerlScript = R"perl(
-use strict;
-no warnings;
-binmode STDIN;
-binmode STDOUT;
 while (my $line = <STDIN>) {
     chomp $line;
     my ($p, $s, $f, $g) = split / /, $line, -1;
     $p = pack("H*", $p);
     $s = pack("H*", $s);
-    my $mods = "a";
-    $mods .= "i" if $f =~ /i/;
-    $mods .= "m" if $f =~ /m/;
-    $mods .= "s" if $f =~ /s/;
-    my $re = eval "qr/\$p/$mods";
+    my $re = compile_case($p, $f);
     if (!defined $re) { print "perl-error\n"; next; }
     my $out = eval {
         local $SIG{ALRM} = sub { die "timeout\n" };

@@ -25,7 +25,7 @@ std::vector<std::string> RunPerl(const std::string& script, const std::vector<st
     const std::filesystem::path script_file = dir / (stem + ".pl");
     const std::filesystem::path input = dir / (stem + ".in");
     const std::filesystem::path output = dir / (stem + ".out");
-    std::ofstream(script_file) << script;
+    std::ofstream(script_file) << kPerlPrelude << script;
     {
         std::ofstream in(input, std::ios::binary);
         for (const std::string& line : lines) in << line << '\n';

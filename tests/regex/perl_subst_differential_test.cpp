@@ -34,21 +34,13 @@ namespace {
 // Reads "pattern subject flags global replacement" per line (all but flags
 // and global in hex) and prints the count and the rewritten text in hex.
 constexpr const char* kPerlScript = R"perl(
-use strict;
-no warnings;
-binmode STDIN;
-binmode STDOUT;
 while (my $line = <STDIN>) {
     chomp $line;
     my ($p, $s, $f, $g, $r) = split / /, $line, -1;
     $p = pack("H*", $p);
     $s = pack("H*", $s);
     $r = pack("H*", $r);
-    my $mods = "a";
-    $mods .= "i" if $f =~ /i/;
-    $mods .= "m" if $f =~ /m/;
-    $mods .= "s" if $f =~ /s/;
-    my $re = eval "qr/\$p/$mods";
+    my $re = compile_case($p, $f);
     if (!defined $re) { print "perl-error\n"; next; }
     my $count = eval "\$s =~ s/\$re/$r/" . ($g ? "g" : "");
     if ($@) { print "perl-error\n"; next; }
