@@ -33,11 +33,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/regex/perl_oracle.h"
+#include "tests/regex/random_cases.h"
 #include "tests/regex/regex_test_support.h"
 
 namespace {
@@ -72,9 +72,9 @@ while (my $line = <STDIN>) {
 }
 )perl";
 
-class PatternGenerator {
+class PatternGenerator : public regex_test::RandomCases {
 public:
-    explicit PatternGenerator(unsigned seed) : random_(seed) {}
+    explicit PatternGenerator(unsigned seed) : RandomCases(seed) {}
 
     struct Generated {
         std::string pattern;
@@ -86,23 +86,11 @@ public:
         closed_.clear();
         Generated g;
         g.pattern = Alternation(0, false);
-        if (Chance(4)) g.flags |= regex::flag_ignore_case;
-        if (Chance(4)) g.flags |= regex::flag_multiline;
-        if (Chance(4)) g.flags |= regex::flag_single_line;
+        g.flags = Flags();
         return g;
     }
 
-    std::string Subject(bool multiline) {
-        static const char alphabet[] = "aabbcAB1 -\n";
-        std::string s(Below(10), ' ');
-        for (char& c : s) c = alphabet[Below(sizeof alphabet - 1)];
-        if (multiline && !s.empty() && s.back() == '\n') s.back() = 'a';
-        return s;
-    }
-
 private:
-    std::size_t Below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
-    bool Chance(std::size_t one_in) { return Below(one_in) == 0; }
 
     // min_width receives a lower bound of what the result can match.
     std::string Alternation(int depth, bool in_loop, std::size_t* min_width = nullptr) {
@@ -248,7 +236,6 @@ private:
         }
     }
 
-    std::mt19937 random_;
     std::size_t captures_ = 0;      // capturing groups opened so far
     std::vector<bool> closed_;      // which of them have closed
     int negative_ = 0;              // negative look-arounds open around the current atom

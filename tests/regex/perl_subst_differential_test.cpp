@@ -20,13 +20,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "regex/bad_regexpr.h"
 #include "regex/rpattern.h"
 #include "tests/regex/perl_oracle.h"
+#include "tests/regex/random_cases.h"
 #include "tests/regex/regex_test_support.h"
 
 namespace {
@@ -57,9 +57,9 @@ const char* const kPatterns[] = {
     "(b*)(a*)",        "(?<=a)(b|c)",   "\\s+|(-)",     "(a)|b|(c)",     "(?:(a)|\\d)+",  "(?i:a)(b)",
 };
 
-class ReplacementGenerator {
+class ReplacementGenerator : public regex_test::RandomCases {
 public:
-    explicit ReplacementGenerator(unsigned seed) : random_(seed) {}
+    explicit ReplacementGenerator(unsigned seed) : RandomCases(seed) {}
 
     std::string Replacement(unsigned capturing_groups) {
         std::string out;
@@ -108,26 +108,7 @@ public:
         return out;
     }
 
-    std::string Subject(bool multiline) {
-        static const char alphabet[] = "aabbcAB1 -\n";
-        std::string s(Below(10), ' ');
-        for (char& c : s) c = alphabet[Below(sizeof alphabet - 1)];
-        if (multiline && !s.empty() && s.back() == '\n') s.back() = 'a';
-        return s;
-    }
-
-    regex::RegexFlags Flags() {
-        regex::RegexFlags flags = 0;
-        if (Chance(4)) flags |= regex::flag_ignore_case;
-        if (Chance(4)) flags |= regex::flag_multiline;
-        if (Chance(4)) flags |= regex::flag_single_line;
-        return flags;
-    }
-
-    std::size_t Below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
-
 private:
-    bool Chance(std::size_t one_in) { return Below(one_in) == 0; }
 
     // Letters and punctuation that mean the same in both languages.
     std::string Literal(bool after_reference) {
@@ -137,8 +118,6 @@ private:
         for (std::size_t i = 0; i < n; ++i) s += alphabet[Below(sizeof alphabet - 1)];
         return s;
     }
-
-    std::mt19937 random_;
 };
 
 struct Case {
