@@ -42,6 +42,8 @@
 
 namespace {
 
+using regex_test::FlagLetters;
+
 // Reads "pattern subject flags global" per line (pattern and subject in hex)
 // and prints the spans of the first match, or of every match's group 0.
 constexpr const char* kPerlScript = R"perl(
@@ -247,14 +249,6 @@ struct Case {
     std::string subject;
     bool global;
 };
-
-std::string FlagLetters(regex::RegexFlags flags) {
-    std::string out = "-";
-    if (flags & regex::flag_ignore_case) out += 'i';
-    if (flags & regex::flag_multiline) out += 'm';
-    if (flags & regex::flag_single_line) out += 's';
-    return out;
-}
 
 // Perl's answer for every case, in order.
 std::vector<std::string> AskPerl(const std::vector<Case>& cases) {

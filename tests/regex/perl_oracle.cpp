@@ -19,6 +19,14 @@ std::string Hex(const std::string& bytes) {
     return out;
 }
 
+std::string FlagLetters(regex::RegexFlags flags) {
+    std::string out = "-";
+    if (flags & regex::flag_ignore_case) out += 'i';
+    if (flags & regex::flag_multiline) out += 'm';
+    if (flags & regex::flag_single_line) out += 's';
+    return out;
+}
+
 std::vector<std::string> RunPerl(const std::string& script, const std::vector<std::string>& lines) {
     const std::filesystem::path dir = std::filesystem::temp_directory_path();
     const std::string stem = "regex_perl_" + std::to_string(::getpid());

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "regex/flags.h"
+
 namespace regex_test {
 
 inline constexpr const char* kPerl = "/usr/bin/perl";
@@ -29,6 +31,9 @@ sub compile_case {
     return eval "qr/\$p/$mods";
 }
 )perl";
+
+// The flags compile_case reads: "-" and then i, m and s for those set.
+std::string FlagLetters(regex::RegexFlags flags);
 
 // Runs kPerlPrelude and then script with one input line per entry of lines; returns Perl's output
 // lines (no line ends). A failing run is reported to the running test.

@@ -31,6 +31,8 @@
 
 namespace {
 
+using regex_test::FlagLetters;
+
 // Reads "pattern subject flags global replacement" per line (all but flags
 // and global in hex) and prints the count and the rewritten text in hex.
 constexpr const char* kPerlScript = R"perl(
@@ -127,14 +129,6 @@ struct Case {
     bool global;
     std::string replacement;
 };
-
-std::string FlagLetters(regex::RegexFlags flags) {
-    std::string out = "-";
-    if (flags & regex::flag_ignore_case) out += 'i';
-    if (flags & regex::flag_multiline) out += 'm';
-    if (flags & regex::flag_single_line) out += 's';
-    return out;
-}
 
 std::string Ours(const Case& c, unsigned mode) {
     try {
