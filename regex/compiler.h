@@ -113,7 +113,7 @@ private:
     void add_character(unsigned char c);
     void flush_run(chain& c);
     // An atom, with a quantifier if one follows; returns the quantifier taken.
-    std::optional<quantifier_spec> add_atom(sub_expr<It>* atom, bool simple, bool is_group);
+    std::optional<repeat_bounds> add_atom(sub_expr<It>* atom, bool simple, bool is_group);
     void append(chain& c, sub_expr<It>* n, width_range width, bool simple);
     sub_expr<It>* make_backref(std::uint32_t capture);
     sub_expr<It>* make_charset();
@@ -209,12 +209,12 @@ compiled_pattern<It> compiler<It>::compile() {
             }
             case token_kind::dot: {
                 const bool first = at_pattern_start();
-                std::optional<quantifier_spec> q;
+                std::optional<repeat_bounds> q;
                 if (flags_ & flag_single_line)
                     q = add_atom(arena_.make<match_any_t<It, eos_t>>(), true, false);
                 else
                     q = add_atom(arena_.make<match_any_t<It, eol_t>>(), true, false);
-                if (first && q && q->min <= 1 && q->max == quantifier_spec::unbounded) leading_ = leading_token::dot_star;
+                if (first && q && q->min <= 1 && q->max == repeat_bounds::unbounded) leading_ = leading_token::dot_star;
                 break;
             }
             case token_kind::class_open:
@@ -428,8 +428,8 @@ void compiler<It>::add_character(unsigned char c) {
     }
     flush_run(current);
     auto* atom = arena_.make<match_char_t<It>>(static_cast<char>(c), nocase);
-    const quantifier_spec spec{q->min, q->max, q->greedy};
-    append(current, atom->quantify(spec, arena_), spec.scale(atom->width()), q->min == q->max);
+    const repeat_bounds bounds{q->min, q->max, q->greedy};
+    append(current, atom->quantify(bounds, arena_), bounds.scale(atom->width()), q->min == q->max);
 }
 
 template <class It>
@@ -454,7 +454,7 @@ void compiler<It>::flush_run(chain& c) {
 }
 
 template <class It>
-std::optional<quantifier_spec> compiler<It>::add_atom(sub_expr<It>* atom, bool simple, bool is_group) {
+std::optional<repeat_bounds> compiler<It>::add_atom(sub_expr<It>* atom, bool simple, bool is_group) {
     chain& c = frames_.back().current;
     flush_run(c);
     const std::optional<perl_syntax::quantifier> q = syntax_.read_quantifier(flags_);
@@ -462,11 +462,12 @@ std::optional<quantifier_spec> compiler<It>::add_atom(sub_expr<It>* atom, bool s
         append(c, atom, atom->width(), simple);
         return std::nullopt;
     }
-    const quantifier_spec spec{q->min, q->max, q->greedy};
-    if (is_group && spec.max >= 17) result_.recursion_allowed = false;
+    const repeat_bounds bounds{q->min, q->max, q->greedy};
+    if (is_group && bounds.max >= 17) result_.recursion_allowed = false;
     // A quantified group records its repetitions, which a simple chain cannot.
-    append(c, atom->quantify(spec, arena_), spec.scale(atom->width()), simple && !is_group && spec.min == spec.max);
-    return spec;
+    const bool fixed_simple_atom = simple && !is_group && bounds.min == bounds.max;
+    append(c, atom->quantify(bounds, arena_), bounds.scale(atom->width()), fixed_simple_atom);
+    return bounds;
 }
 
 template <class It>

@@ -46,10 +46,10 @@ inline std::string describe_set(const basic_charset& set) {
     return out + "]";
 }
 
-inline std::string describe_bounds(const quantifier_spec& q, bool greedy) {
+inline std::string describe_bounds(const repeat_bounds& q, bool greedy) {
     std::string out = greedy ? "max{" : "min{";
     out += std::to_string(q.min) + ",";
-    out += q.max == quantifier_spec::unbounded ? std::string("inf") : std::to_string(q.max);
+    out += q.max == repeat_bounds::unbounded ? std::string("inf") : std::to_string(q.max);
     return out + "}";
 }
 

@@ -47,7 +47,7 @@ struct leading_chars {
     bool literal_nocase = false;  // the literal compares without regard to case
 };
 
-struct quantifier_spec {
+struct repeat_bounds {
     static constexpr std::uint32_t unbounded = 0xFFFFFFFFu;
     std::uint32_t min = 0;
     std::uint32_t max = 0;  // unbounded for no limit

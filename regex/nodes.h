@@ -76,7 +76,7 @@ public:
     virtual bool restep_bounded(param& p, It& pos) const = 0;
     virtual bool restep_cstring(param& p, It& pos) const = 0;
     // The node that repeats this one; only atoms and groups have one.
-    virtual sub_expr* quantify(const quantifier_spec&, arena_allocator&) { return nullptr; }
+    virtual sub_expr* quantify(const repeat_bounds&, arena_allocator&) { return nullptr; }
     // This node alone, advancing pos. Asked only of nodes that can match a
     // position in at most one way (see compiler.h, "simple").
     virtual bool match_this_bounded(param& p, It& pos) const = 0;
@@ -170,7 +170,7 @@ public:
 template <class Derived, class It>
 class atom_node : public simple_node<Derived, It> {
 public:
-    sub_expr<It>* quantify(const quantifier_spec& q, arena_allocator& arena) override;
+    sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
 };
 
 // ---------------------------------------------------------------- atoms
@@ -359,7 +359,7 @@ public:
     bool match_this_impl(param& p, It& pos) const;
 
     void set_next(const sub_expr<It>* next) override;
-    sub_expr<It>* quantify(const quantifier_spec& q, arena_allocator& arena) override;
+    sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
     width_range width() const override { return width_; }
     bool first_chars(leading_chars& out) const override;
 
@@ -449,7 +449,7 @@ public:
     bool body_stepped(param& p, It& pos) const;
 
     std::uint32_t number() const { return body_->number(); }
-    sub_expr<It>* quantify(const quantifier_spec& q, arena_allocator& arena) override;
+    sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
     width_range width() const override { return body_->width(); }
     bool first_chars(leading_chars& out) const override { return body_->first_chars(out); }
 
@@ -574,7 +574,7 @@ public:
     bool restep_impl(param& p, It& pos) const;
 
     void set_next(const sub_expr<It>* next) override;
-    sub_expr<It>* quantify(const quantifier_spec& q, arena_allocator& arena) override;
+    sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
     width_range width() const override { return width_; }
 
 private:
@@ -666,7 +666,7 @@ template <class It, class Atom, bool Greedy>
 class atom_quantifier final : public node<atom_quantifier<It, Atom, Greedy>, It> {
 public:
     using param = match_param<It>;
-    atom_quantifier(const Atom* atom, const quantifier_spec& q) : atom_(atom), q_(q) {}
+    atom_quantifier(const Atom* atom, const repeat_bounds& q) : atom_(atom), q_(q) {}
 
     void describe(node_description<It>& out) const override;
 
@@ -713,7 +713,7 @@ private:
     bool resume(param& p, It& pos, const backoff& b) const;
 
     const Atom* atom_;         // what repeats
-    quantifier_spec q_;        // how often
+    repeat_bounds q_;        // how often
     char_table follow_;        // what can begin the successor, when can_follow_
     bool can_follow_ = false;  // the successor could tell its first characters
 };
@@ -737,7 +737,7 @@ public:
     using param = match_param<It>;
     // entry is the group node and record its record; the entry's successor
     // becomes this quantifier's end node.
-    group_quantifier(sub_expr<It>* entry, std::uint32_t record, const quantifier_spec& q, arena_allocator& arena);
+    group_quantifier(sub_expr<It>* entry, std::uint32_t record, const repeat_bounds& q, arena_allocator& arena);
 
     template <class End>
     bool match_all_impl(param& p, It pos) const;
@@ -762,7 +762,7 @@ public:
 private:
     const sub_expr<It>* entry_;  // the group
     std::uint32_t record_;       // its record
-    quantifier_spec q_;          // how often
+    repeat_bounds q_;          // how often
 };
 
 template <class It>
@@ -792,7 +792,7 @@ private:
 // ---------------------------------------------------------------- definitions
 
 template <class Derived, class It>
-sub_expr<It>* atom_node<Derived, It>::quantify(const quantifier_spec& q, arena_allocator& arena) {
+sub_expr<It>* atom_node<Derived, It>::quantify(const repeat_bounds& q, arena_allocator& arena) {
     const auto* atom = static_cast<const Derived*>(this);
     if (q.greedy) return arena.make<max_atom_quantifier<It, Derived>>(atom, q);
     return arena.make<min_atom_quantifier<It, Derived>>(atom, q);
@@ -950,7 +950,7 @@ void match_group<It>::set_next(const sub_expr<It>* next) {
 }
 
 template <class It>
-sub_expr<It>* match_group<It>::quantify(const quantifier_spec& q, arena_allocator& arena) {
+sub_expr<It>* match_group<It>::quantify(const repeat_bounds& q, arena_allocator& arena) {
     // Alternatives that each match one way and all span the same width make
     // the group an atom: no bookkeeping per iteration, and no recursion.
     if (simple_ && width_.fixed() && width_.max > 0) {
@@ -975,7 +975,7 @@ independent_group<It>::independent_group(match_group<It>* body, arena_allocator&
 }
 
 template <class It>
-sub_expr<It>* independent_group<It>::quantify(const quantifier_spec& q, arena_allocator& arena) {
+sub_expr<It>* independent_group<It>::quantify(const repeat_bounds& q, arena_allocator& arena) {
     if (q.greedy) return arena.make<max_group_quantifier<It>>(this, number(), q, arena);
     return arena.make<min_group_quantifier<It>>(this, number(), q, arena);
 }
@@ -1009,13 +1009,13 @@ void match_conditional<It>::set_next(const sub_expr<It>* next) {
 }
 
 template <class It>
-sub_expr<It>* match_conditional<It>::quantify(const quantifier_spec& q, arena_allocator& arena) {
+sub_expr<It>* match_conditional<It>::quantify(const repeat_bounds& q, arena_allocator& arena) {
     if (q.greedy) return arena.make<max_group_quantifier<It>>(this, number_, q, arena);
     return arena.make<min_group_quantifier<It>>(this, number_, q, arena);
 }
 
 template <class It, bool Greedy>
-group_quantifier<It, Greedy>::group_quantifier(sub_expr<It>* entry, std::uint32_t record, const quantifier_spec& q,
+group_quantifier<It, Greedy>::group_quantifier(sub_expr<It>* entry, std::uint32_t record, const repeat_bounds& q,
                                                arena_allocator& arena)
     : entry_(entry), record_(record), q_(q) {
     entry->set_next(arena.make<end_quantifier<It, Greedy>>(this));
