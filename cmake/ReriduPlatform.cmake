@@ -1,6 +1,7 @@
 # Flags that every target of one build shares.
 if(WIN32)
-  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # Windows XP SP3 is the oldest platform: the headers hide what came later.
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
   # The toolchain's own runtime (libgcc, libstdc++, winpthread) is linked in,
   # so the products import system DLLs only.
   add_link_options(-static)
@@ -11,3 +12,17 @@ elseif(RERIDU_FUZZ)
   add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# The products link the toolchain's win32-thread-model runtime: the posix
+# model's winpthread imports GetTickCount64, which Windows XP lacks, and the
+# products use no C++ threads (they lock with critical sections). Objects from
+# either model share one ABI; test programs keep the posix model for
+# std::thread and GoogleTest.
+function(reridu_link_xp_runtime target)
+  string(REGEX MATCH "^[0-9]+" major ${CMAKE_CXX_COMPILER_VERSION})
+  set(runtime /usr/lib/gcc/${RERIDU_MINGW_TRIPLET}/${major}-win32)
+  if(NOT EXISTS ${runtime}/libstdc++.a)
+    message(FATAL_ERROR "${runtime} is missing: install g++-mingw-w64-*-win32")
+  endif()
+  target_link_directories(${target} BEFORE PRIVATE ${runtime})
+endfunction()

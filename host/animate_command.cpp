@@ -12,6 +12,7 @@
 
 #include "animation/animation_maker.h"
 #include "frame/reridu_exports.h"
+#include "frame/tick_deadline.h"
 #include "host/command.h"
 #include "host/library.h"
 
@@ -158,19 +159,20 @@ void PrintLine(const wchar_t* format, ...) {
 
 // Enough for every move and a few spare frame intervals each; only reached
 // when the end message never comes.
-ULONGLONG PatienceMs(const Options& options) {
+DWORD PatienceMs(const Options& options) {
     const unsigned fps = options.framesPerSecond == 0 ? 1 : options.framesPerSecond;
     ULONGLONG total = 10000;
     for (const Move& move : options.moves) total += move.durationMs + 4ull * (1000 / fps) + 1000;
-    return total;
+    // A tick-count deadline measures up to 49 days.
+    return static_cast<DWORD>(total < 0x7FFFFFFFull ? total : 0x7FFFFFFFull);
 }
 
 // Dispatches messages and prints what the window sees until its end message.
-bool PumpUntilEnd(HWND window, bool moveSelf, ULONGLONG patienceMs) {
+bool PumpUntilEnd(HWND window, bool moveSelf, DWORD patienceMs) {
     const UINT start = RegisterWindowMessageA("kt_animation_start");
     const UINT frame = RegisterWindowMessageA(" kt_animation_frame");
     const UINT end = RegisterWindowMessageA("kt_animation_end");
-    const ULONGLONG deadline = GetTickCount64() + patienceMs;
+    const TickDeadline deadline(patienceMs);
     for (;;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -188,10 +190,9 @@ bool PumpUntilEnd(HWND window, bool moveSelf, ULONGLONG patienceMs) {
                 return true;
             }
         }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return false;
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        const DWORD remaining = deadline.RemainingMs();
+        if (remaining == 0) return false;
+        MsgWaitForMultipleObjectsEx(0, nullptr, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 

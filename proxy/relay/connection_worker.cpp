@@ -1,9 +1,9 @@
 #include "proxy/relay/connection_worker.h"
 
-#include <process.h>
-
+#include <new>
 #include <utility>
 
+#include "frame/library_thread.h"
 #include "proxy/relay/client_data.h"
 
 namespace relay {
@@ -65,13 +65,16 @@ bool ServeConnections(const std::shared_ptr<RelayShared>& shared) {
     return true;
 }
 
-unsigned __stdcall ConnectionWorker(void* argument) {
+DWORD ConnectionWorker(void* argument) {
+    // The worker's own hold on the socket library, so that the relay's owner
+    // may release its own while the worker is still closing its sockets.
+    const WinsockUse winsock;
     const std::shared_ptr<RelayShared> shared =
         std::move(*std::unique_ptr<std::shared_ptr<RelayShared>>(static_cast<std::shared_ptr<RelayShared>*>(argument)));
     // Its sockets and events are closed before the worker counts as ended:
-    // Stop returns once none is left, and the caller may then release the
-    // socket library.
-    if (ServeConnections(shared))
+    // Stop returns once none is left. The shared state and the library
+    // itself stay until the thread has left them.
+    if (winsock.Started() && ServeConnections(shared))
         shared->WorkerEnded();
     else
         shared->WorkerEndedIdle();
@@ -81,18 +84,18 @@ unsigned __stdcall ConnectionWorker(void* argument) {
 }  // namespace
 
 bool StartWorker(const std::shared_ptr<RelayShared>& shared) {
-    auto argument = std::make_unique<std::shared_ptr<RelayShared>>(shared);
+    std::unique_ptr<std::shared_ptr<RelayShared>> argument;
+    try {
+        argument = std::make_unique<std::shared_ptr<RelayShared>>(shared);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     shared->WorkerStarted();
-    const auto thread = reinterpret_cast<HANDLE>(_beginthreadex(
-        nullptr, kWorkerStackReservation, ConnectionWorker, argument.get(),
-        CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
-    if (thread == nullptr) {
+    if (!StartLibraryThread(ConnectionWorker, argument.get(), kWorkerStackReservation)) {
         shared->WorkerEndedIdle();
         return false;
     }
     argument.release();
-    ResumeThread(thread);
-    CloseHandle(thread);
     return true;
 }
 

@@ -1,9 +1,7 @@
 #include "proxy/relay/upstream_handshake.h"
 
-#include <ws2tcpip.h>
-
-#include <cstring>
-
+#include "frame/tick_deadline.h"
+#include "proxy/relay/ip_literal.h"
 #include "proxy/relay/socket_io.h"
 #include "proxy/relay/upstream_connect.h"
 
@@ -19,11 +17,8 @@ TunnelTarget TargetOf(const HttpRequestInfo& request, UpstreamKind kind) {
     target.host = request.host;
     target.port = request.port;
     target.version = request.version;
-    in6_addr ipv6{};
-    if (inet_pton(AF_INET6, request.host.c_str(), &ipv6) == 1) {
-        target.ipv6.emplace();
-        std::memcpy(target.ipv6->data(), &ipv6, 16);
-    } else if (kind == UpstreamKind::Socks4 || kind == UpstreamKind::Socks5) {
+    target.ipv6 = ParseIpv6Literal(request.host);
+    if (!target.ipv6 && (kind == UpstreamKind::Socks4 || kind == UpstreamKind::Socks5)) {
         // SOCKS4 can only carry an address; SOCKS5 is given one whenever
         // the name resolves here, and the name itself otherwise.
         target.ipv4 = ResolveHostV4(request.host);
@@ -39,7 +34,7 @@ TunnelHandshake HandshakeFor(const UpstreamInfo& upstream, const HttpRequestInfo
 
 bool ReceiveReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const TunnelHandshake& handshake,
                   std::string& received, std::size_t& length) {
-    const ULONGLONG deadline = GetTickCount64() + kReplyTimeoutMs;
+    const TickDeadline deadline(kReplyTimeoutMs);
     char chunk[kReplyChunk];
     // The request has just gone out, so its reply is a round trip away: the
     // first thing to do is wait, not to try a read bound to fail.
@@ -62,10 +57,10 @@ bool ReceiveReply(SOCKET socket, WSAEVENT readEvent, WSAEVENT stop, const Tunnel
             }
             if (count == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return false;
         }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return false;
+        const DWORD remaining = deadline.RemainingMs();
+        if (remaining == 0) return false;
         WSAEVENT waitSet[] = {stop, readEvent};
-        const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, static_cast<DWORD>(deadline - now), FALSE);
+        const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, remaining, FALSE);
         if (woken != WSA_WAIT_EVENT_0 + 1) return false;
         readable = true;
     }

@@ -24,6 +24,25 @@ struct WsaEventTraits {
 using UniqueSocket = UniqueObject<SocketTraits>;
 using UniqueWsaEvent = UniqueObject<WsaEventTraits>;
 
+// One reference on the socket library, held for the owner's lifetime.
+class WinsockUse {
+public:
+    WinsockUse() {
+        WSADATA data;
+        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }
+    ~WinsockUse() {
+        if (started_) WSACleanup();
+    }
+    WinsockUse(const WinsockUse&) = delete;
+    WinsockUse& operator=(const WinsockUse&) = delete;
+
+    bool Started() const { return started_; }
+
+private:
+    bool started_;
+};
+
 // True when a manual-reset event is signalled, without waiting.
 inline bool IsSignalled(HANDLE event) { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
 

@@ -8,7 +8,7 @@ BoardStore& BoardStore::Instance() {
 }
 
 void BoardStore::Set(const std::wstring& name, std::vector<unsigned char> content) {
-    const std::lock_guard<std::mutex> hold(lock_);
+    const std::lock_guard<CriticalSection> hold(lock_);
     if (content.empty())
         boards_.erase(name);
     else
@@ -16,7 +16,7 @@ void BoardStore::Set(const std::wstring& name, std::vector<unsigned char> conten
 }
 
 std::vector<unsigned char> BoardStore::Get(const std::wstring& name) const {
-    const std::lock_guard<std::mutex> hold(lock_);
+    const std::lock_guard<CriticalSection> hold(lock_);
     const auto board = boards_.find(name);
     return board == boards_.end() ? std::vector<unsigned char>() : board->second;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "frame/critical_section.h"
+
 namespace rovud {
 
 // Named boards of one process. Thread-safe.
@@ -16,7 +18,7 @@ public:
     std::vector<unsigned char> Get(const std::wstring& name) const;
 
 private:
-    mutable std::mutex lock_;
+    mutable CriticalSection lock_;
     std::map<std::wstring, std::vector<unsigned char>> boards_;
 };
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "frame/critical_section.h"
+
 namespace rovud {
 
 using Routine = void(__cdecl*)(void* context, const wchar_t* message);
@@ -25,11 +27,11 @@ private:
         void* context;
         // Held while the routine runs, so Remove waits for a running call;
         // recursive, so a routine may remove its own listener.
-        std::recursive_mutex calling;
+        CriticalSection calling;
         bool removed = false;
     };
 
-    std::mutex lock_;
+    CriticalSection lock_;
     std::vector<std::shared_ptr<Listener>> listeners_;
 };
 

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "frame/tick_deadline.h"
+
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"ReRiduAnimationTestWindow";
@@ -81,7 +83,7 @@ void TestWindow::Destroy() {
 
 bool MessagePump::RunUntil(const std::function<bool()>& done, DWORD limitMs) {
     const AnimationMessageIds& ids = RegisteredAnimationMessages();
-    const ULONGLONG deadline = GetTickCount64() + limitMs;
+    const TickDeadline deadline(limitMs);
     for (;;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -100,10 +102,9 @@ bool MessagePump::RunUntil(const std::function<bool()>& done, DWORD limitMs) {
             if (threadTimer && afterTimer) afterTimer();
             if (done()) return true;
         }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return false;
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        const DWORD remaining = deadline.RemainingMs();
+        if (remaining == 0) return false;
+        MsgWaitForMultipleObjectsEx(0, nullptr, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 

@@ -26,6 +26,9 @@ const FrameCase kFrameCases[] = {
     {"at the start", {100, 200}, {300, 200}, 1000, 0, {100, 200}, 0, false},
     {"one frame in at 50 per second", {100, 200}, {300, 200}, 1000, 20, {104, 200}, 2, false},
     {"halfway", {100, 200}, {300, 200}, 1000, 500, {200, 200}, 50, false},
+    // 200 * 0.14 is 28.000000000000004 in double precision, but 28 in the
+    // x87's extended precision: position and percent must come from doubles.
+    {"t = 0.14 rounded as a double", {100, 200}, {300, 200}, 1000, 140, {129, 200}, 15, false},
     {"a positive distance rounds away from the start", {100, 200}, {300, 200}, 1000, 503, {201, 200}, 51, false},
     {"a negative distance rounds toward the start", {300, 200}, {100, 200}, 1000, 503, {200, 200}, 51, false},
     {"the last millisecond is still running", {100, 200}, {300, 200}, 1000, 999, {300, 200}, 100, false},

@@ -1,5 +1,7 @@
 #include "tests/proxy/platform_fixtures.h"
 
+#include <shlwapi.h>
+
 #include <atomic>
 
 namespace {
@@ -68,17 +70,16 @@ ScratchCurrentUser::~ScratchCurrentUser() {
     if (root_ == nullptr) return;
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegCloseKey(root_);
-    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
+    SHDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
 }
 
 void ScratchCurrentUser::SetInternetNumber(const wchar_t* name, DWORD value) {
-    RegSetKeyValueW(root_, kInternetSettings, name, REG_DWORD, &value, sizeof value);
+    SHSetValueW(root_, kInternetSettings, name, REG_DWORD, &value, sizeof value);
 }
 
 void ScratchCurrentUser::SetInternetText(const wchar_t* name, const std::wstring& value) {
-    RegSetKeyValueW(root_, kInternetSettings, name, REG_SZ, value.c_str(),
-                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    SHSetValueW(root_, kInternetSettings, name, REG_SZ, value.c_str(),
+                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
-void ScratchCurrentUser::DeleteInternetValue(const wchar_t* name) { RegDeleteKeyValueW(root_, kInternetSettings, name); }
+void ScratchCurrentUser::DeleteInternetValue(const wchar_t* name) { SHDeleteValueW(root_, kInternetSettings, name); }

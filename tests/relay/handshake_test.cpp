@@ -186,20 +186,20 @@ TEST(SilentUpstream, StopEndsTheWaitForAReply) {
     TestSocket browser = relay.Connect();
     ASSERT_TRUE(browser.Send("GET http://127.0.0.1/ HTTP/1.1\r\n\r\n"));
     EXPECT_FALSE(browser.ClosedWithin(500)) << "the relay waits for the proxy";
-    const ULONGLONG before = GetTickCount64();
+    const DWORD before = GetTickCount();
     relay.Proxy().Stop();
     EXPECT_TRUE(browser.ClosedWithin(5000));
-    EXPECT_LT(GetTickCount64() - before, 5000u);
+    EXPECT_LT(GetTickCount() - before, 5000u);
 }
 
 // Three attempts with a pause between them, then the browser is let go.
 TEST(RefusingUpstream, IsTriedThreeTimes) {
     TestRelay relay("socks5", UnusedPort());
     TestSocket browser = relay.Connect();
-    const ULONGLONG before = GetTickCount64();
+    const DWORD before = GetTickCount();
     ASSERT_TRUE(browser.Send("GET http://127.0.0.1/ HTTP/1.1\r\n\r\n"));
     EXPECT_TRUE(browser.ClosedWithin(15000));
-    EXPECT_GE(GetTickCount64() - before, 1900u);
+    EXPECT_GE(GetTickCount() - before, 1900u);
     // The relay keeps serving others.
     auto upstream = Socks5Origin();
     relay.Proxy().SetUpstream("n", "127.0.0.1", "", "", "socks5", upstream->Port(), 1);

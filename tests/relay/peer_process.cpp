@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "frame/tick_deadline.h"
+
 namespace {
 
 
@@ -36,15 +38,12 @@ PeerProcess::PeerProcess(const std::vector<std::string>& arguments, DWORD startT
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     // The interpreter by its Unix path, through Wine's Z: drive.
+    // For a Unix program Wine fills the process information with whatever
+    // its stack held, the process id included (on i686 the leftovers of this
+    // program's own earlier calls), so none of it is read: closing those
+    // "handles" would close unrelated handles of this process.
     if (CreateProcessW(L"Z:\\usr\\bin\\python3", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &process)) {
-        // For a Unix program Wine reports process id 0 and leaves the
-        // handles unset (hThread holds whatever was on its stack): closing
-        // them would close some unrelated handle of this process.
-        if (process.dwProcessId != 0) {
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-        }
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(listener, &readable);
@@ -66,11 +65,11 @@ void PeerProcess::Stop() {
 }
 
 std::optional<std::string> PeerProcess::ReadLine(DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    const TickDeadline deadline(timeoutMs);
     while (pending_.find('\n') == std::string::npos) {
-        const ULONGLONG now = GetTickCount64();
-        if (!lifeline_.Valid() || now >= deadline) return std::nullopt;
-        const std::string more = lifeline_.Read(1, static_cast<DWORD>(deadline - now));
+        const DWORD remaining = deadline.RemainingMs();
+        if (!lifeline_.Valid() || remaining == 0) return std::nullopt;
+        const std::string more = lifeline_.Read(1, remaining);
         if (more.empty()) return std::nullopt;
         pending_ += more;
     }

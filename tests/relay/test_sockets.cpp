@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "frame/tick_deadline.h"
 #include "gtest/gtest.h"
 
 namespace {
@@ -78,10 +79,10 @@ bool TestSocket::SendByteByByte(std::string_view data) {
 
 std::string TestSocket::Read(std::size_t n, DWORD timeoutMs) {
     std::string bytes;
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    const TickDeadline deadline(timeoutMs);
     while (bytes.size() < n) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline || !SetTimeout(static_cast<DWORD>(deadline - now))) break;
+        const DWORD remaining = deadline.RemainingMs();
+        if (remaining == 0 || !SetTimeout(remaining)) break;
         char chunk[65536];
         const std::size_t want = n - bytes.size() < sizeof chunk ? n - bytes.size() : sizeof chunk;
         const int got = recv(socket_, chunk, static_cast<int>(want), 0);
@@ -93,11 +94,11 @@ std::string TestSocket::Read(std::size_t n, DWORD timeoutMs) {
 
 std::string TestSocket::ReadUntil(std::string_view marker, DWORD timeoutMs) {
     std::string bytes;
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    const TickDeadline deadline(timeoutMs);
     while (bytes.find(marker) == std::string::npos) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) break;
-        const std::string more = Read(1, static_cast<DWORD>(deadline - now));
+        const DWORD remaining = deadline.RemainingMs();
+        if (remaining == 0) break;
+        const std::string more = Read(1, remaining);
         if (more.empty()) break;
         bytes += more;
     }

@@ -1,5 +1,7 @@
 #include "tests/shell_registration/scratch_registry.h"
 
+#include <shlwapi.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +16,7 @@ constexpr wchar_t kTestsKey[] = L"Software\\ReRiduTests";
 std::wstring UniqueName() {
     static std::atomic<unsigned> counter{0};
     return L"shell_registration." + std::to_wstring(GetCurrentProcessId()) + L"." +
-           std::to_wstring(GetTickCount64()) + L"." + std::to_wstring(counter++);
+           std::to_wstring(GetTickCount()) + L"." + std::to_wstring(counter++);
 }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -83,9 +85,8 @@ ScratchRegistry::~ScratchRegistry() {
     }
     if (deletedKey_ != nullptr) RegCloseKey(deletedKey_);
     if (base_ == nullptr) return;
-    RegDeleteTreeW(base_, nullptr);
     RegCloseKey(base_);
-    RegDeleteKeyW(HKEY_CURRENT_USER, basePath_.c_str());
+    SHDeleteKeyW(HKEY_CURRENT_USER, basePath_.c_str());
     // Fails while another test program still has its scratch key there.
     RegDeleteKeyW(HKEY_CURRENT_USER, kTestsKey);
 }
