@@ -26,3 +26,15 @@ function(reridu_link_xp_runtime target)
   endif()
   target_link_directories(${target} BEFORE PRIVATE ${runtime})
 endfunction()
+
+# Ships a product stripped, its symbols kept beside it in FILE.debug, which
+# gdb and addr2line find through the file's debug link, so crash addresses
+# can still be resolved.
+function(reridu_split_debug_info target)
+  set(file $<TARGET_FILE_NAME:${target}>)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${file} ${file}.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${file}.debug ${file}
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
+    VERBATIM)
+endfunction()
