@@ -7,7 +7,7 @@ endif()
 
 # Under Wine one prefix and one persistent wineserver serve the whole run:
 # the first fixture prepares them, the last shuts the server down.
-if(CMAKE_CROSSCOMPILING_EMULATOR)
+if(WIN32)
   add_test(NAME wine.start COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --start)
   add_test(NAME wine.stop COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --stop)
   set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
@@ -15,8 +15,7 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
 endif()
 
 # reridu_add_test(name SOURCES ... [LIBS ...] [USES_DLL])
-# One GoogleTest program, run as one CTest test (under Wine on Windows). The
-# i686 build has no emulator here: its programs are built but not run.
+# One GoogleTest program, run as one CTest test (under Wine on Windows).
 # USES_DLL: the program loads ReRidu.dll, so the library is built first.
 function(reridu_add_test name)
   cmake_parse_arguments(PARSE_ARGV 1 T "USES_DLL" "" "SOURCES;LIBS")
@@ -29,13 +28,10 @@ function(reridu_add_test name)
   if(T_USES_DLL)
     add_dependencies(${name} ReRidu)
   endif()
-  if(WIN32 AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
-    return()
-  endif()
   add_test(NAME ${name} COMMAND ${name})
   # A hung test must not eat the whole CI run.
   set_tests_properties(${name} PROPERTIES TIMEOUT 900)
-  if(CMAKE_CROSSCOMPILING_EMULATOR)
+  if(WIN32)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
 endfunction()

@@ -22,9 +22,12 @@ std::optional<std::string> TextOrNone(LPCTSTR text) {
     return std::string(reinterpret_cast<const char*>(text));
 }
 
+// What wininet reads: a DWORD and two text pointers, each in a slot the
+// size of a pointer (12 bytes on i686, 24 on x86_64).
+constexpr DWORD kProxyInfoSize = 3 * sizeof(void*);
+
 BOOL WINAPI RecordInternetSetOption(HINTERNET internet, DWORD option, LPVOID buffer, DWORD length) {
-    if (option == INTERNET_OPTION_PROXY && internet == nullptr && buffer != nullptr &&
-        length == sizeof(INTERNET_PROXY_INFO)) {
+    if (option == INTERNET_OPTION_PROXY && internet == nullptr && buffer != nullptr && length == kProxyInfoSize) {
         const auto* info = static_cast<const INTERNET_PROXY_INFO*>(buffer);
         const std::lock_guard<std::mutex> hold(g_lock);
         g_applied.push_back({info->dwAccessType, TextOrNone(info->lpszProxy), TextOrNone(info->lpszProxyBypass)});
