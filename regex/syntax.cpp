@@ -10,6 +10,7 @@
 
 #include "regex/bad_regexpr.h"
 #include "regex/class_parser.h"
+#include "ult/hex_digit.h"
 
 namespace regex {
 namespace {
@@ -18,13 +19,6 @@ namespace {
 [[noreturn]] void bad_extension() { throw bad_regexpr("bad extension sequence"); }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 }  // namespace
 
@@ -114,8 +108,8 @@ perl_syntax::token perl_syntax::escape(std::uint32_t groups_so_far) {
         case 'e': t.ch = 27; return t;
         case 'x': {
             unsigned value = 0;
-            for (int n = 0; n < 2 && !at_end() && hex_value(peek()) >= 0; ++n)
-                value = value * 16 + static_cast<unsigned>(hex_value(text_[pos_++]));
+            for (int n = 0; n < 2 && !at_end() && ult::HexDigitValue(peek()) >= 0; ++n)
+                value = value * 16 + static_cast<unsigned>(ult::HexDigitValue(text_[pos_++]));
             t.ch = static_cast<unsigned char>(value);
             return t;
         }

@@ -3,17 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "ult/hex_digit.h"
+
 namespace relay {
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::optional<std::array<std::uint8_t, 4>> ParseIpv4Literal(std::string_view text) {
     std::array<std::uint8_t, 4> address{};
@@ -50,8 +42,8 @@ std::optional<std::array<std::uint8_t, 16>> ParseIpv6Literal(std::string_view te
         if (filled == 16) return std::nullopt;
         const std::size_t begin = at;
         unsigned value = 0;
-        while (at < text.size() && at - begin < 4 && HexValue(text[at]) >= 0)
-            value = value * 16 + static_cast<unsigned>(HexValue(text[at++]));
+        while (at < text.size() && at - begin < 4 && ult::HexDigitValue(text[at]) >= 0)
+            value = value * 16 + static_cast<unsigned>(ult::HexDigitValue(text[at++]));
         if (at == begin) return std::nullopt;
         if (at < text.size() && text[at] == '.') {
             // A dotted IPv4 tail ends the text and fills the last four bytes.

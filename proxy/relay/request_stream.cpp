@@ -1,14 +1,9 @@
 #include "proxy/relay/request_stream.h"
 
+#include "ult/hex_digit.h"
+
 namespace relay {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // "1a2b", optionally followed by blanks and ";extensions". Fifteen
 // significant hex digits keep the size well inside 64 bits.
@@ -16,8 +11,8 @@ bool ParseChunkSize(std::string_view line, std::uint64_t& size) {
     std::size_t i = 0;
     std::uint64_t value = 0;
     int significant = 0;
-    for (; i < line.size() && HexValue(line[i]) >= 0; ++i) {
-        value = value * 16 + static_cast<std::uint64_t>(HexValue(line[i]));
+    for (; i < line.size() && ult::HexDigitValue(line[i]) >= 0; ++i) {
+        value = value * 16 + static_cast<std::uint64_t>(ult::HexDigitValue(line[i]));
         if (value != 0 && ++significant > 15) return false;
     }
     if (i == 0) return false;

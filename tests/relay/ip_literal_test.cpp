@@ -53,12 +53,16 @@ TEST(IpLiteral, AgreesWithTheCLibraryOnRandomText) {
         const bool valid6 = inet_pton(AF_INET6, text.c_str(), expected6.data()) == 1;
         const auto actual6 = ParseIpv6Literal(text);
         ASSERT_EQ(actual6.has_value(), valid6) << text;
-        if (valid6) ASSERT_EQ(*actual6, expected6) << text;
+        if (valid6) {
+            ASSERT_EQ(*actual6, expected6) << text;
+        }
         std::array<std::uint8_t, 4> expected4{};
         const bool valid4 = inet_pton(AF_INET, text.c_str(), expected4.data()) == 1;
         const auto actual4 = ParseIpv4Literal(text);
         ASSERT_EQ(actual4.has_value(), valid4) << text;
-        if (valid4) ASSERT_EQ(*actual4, expected4) << text;
+        if (valid4) {
+            ASSERT_EQ(*actual4, expected4) << text;
+        }
     }
 }
 #endif
