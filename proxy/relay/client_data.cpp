@@ -24,6 +24,7 @@ bool OpenTunnel(RelayConnection& connection, RelayShared& shared, std::string& r
     if (!ConnectUpstream(connection.stop, upstream.host, upstream.port, opening, connection.upstream,
                          connection.upstream_event))
         return false;
+    connection.upstream_closed = false;
     connection.target_host = request.host;
     connection.target_port = request.port;
     connection.kind = upstream.kind;
@@ -34,14 +35,10 @@ bool OpenTunnel(RelayConnection& connection, RelayShared& shared, std::string& r
 // again: a close right behind the last reply, which a stack may signal while
 // the reply is still unread. So a new tunnel is looked at once without one.
 bool LookAtNewTunnel(RelayConnection& connection) {
-    return RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer) ==
-           Flow::Open;
-}
-
-// Whether the connection goes on after a read from the browser.
-bool BrowserStillOpen(RelayConnection& connection, Flow flow) {
-    connection.browser_closed = flow == Flow::PeerClosed;
-    return flow == Flow::Open;
+    const Flow flow =
+        RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer);
+    if (flow == Flow::PeerClosed) PassOnUpstreamClose(connection);
+    return flow != Flow::Broken;
 }
 
 bool ForwardRequest(RelayConnection& connection, RelayShared& shared) {
@@ -54,7 +51,8 @@ bool ForwardRequest(RelayConnection& connection, RelayShared& shared) {
         rest.insert(0, kConnectEstablishedReply);
         return SendAll(connection.client.get(), rest, connection.stop) && LookAtNewTunnel(connection);
     }
-    if (connection.upstream && request.host == connection.target_host && request.port == connection.target_port)
+    if (connection.upstream && !connection.upstream_closed && request.host == connection.target_host &&
+        request.port == connection.target_port)
         return SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop);
     return OpenTunnel(connection, shared, rest) &&
            SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop) &&
@@ -71,27 +69,43 @@ RelayConnection::RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEV
       upstream_event(upstreamEvent),
       stream(TraceLineWithoutColon) {}
 
-bool HandleClientData(RelayConnection& connection, RelayShared& shared) {
+void PassOnBrowserClose(RelayConnection& connection) {
+    connection.browser_closed = true;
+    if (connection.upstream) shutdown(connection.upstream.get(), SD_SEND);
+}
+
+void PassOnUpstreamClose(RelayConnection& connection) {
+    connection.upstream_closed = true;
+    shutdown(connection.client.get(), SD_SEND);
+}
+
+bool BothSidesClosed(const RelayConnection& connection) {
+    return connection.browser_closed && (!connection.upstream || connection.upstream_closed);
+}
+
+Flow HandleClientData(RelayConnection& connection, RelayShared& shared) {
     RequestStream& stream = connection.stream;
     if (stream.State() == ConnectionState::Tunnel && stream.Input().Empty())
-        return BrowserStillOpen(connection, RelayAvailable(connection.client.get(), connection.upstream.get(),
-                                                           connection.stop, connection.transfer));
-    if (!BrowserStillOpen(connection, ReceiveAvailable(connection.client.get(), stream.Input(), connection.transfer)))
-        return false;
+        return RelayAvailable(connection.client.get(), connection.upstream.get(), connection.stop,
+                              connection.transfer);
+    // A request that arrives together with the browser's close (a client that
+    // half-closes after sending) is forwarded like any other.
+    const Flow flow = ReceiveAvailable(connection.client.get(), stream.Input(), connection.transfer);
+    if (flow == Flow::Broken) return flow;
     // Everything at hand is handled now, a request pipelined behind a body
     // included: no further read notification may come for it.
     for (;;) {
         const RequestStream::Event event = stream.Next();
         switch (event.step) {
             case RequestStream::Step::NeedMore:
-                return true;
+                return flow;
             case RequestStream::Step::Fail:
-                return false;
+                return Flow::Broken;
             case RequestStream::Step::Forward:
-                if (!SendAll(connection.upstream.get(), event.bytes, connection.stop)) return false;
+                if (!SendAll(connection.upstream.get(), event.bytes, connection.stop)) return Flow::Broken;
                 break;
             case RequestStream::Step::Request:
-                if (!ForwardRequest(connection, shared)) return false;
+                if (!ForwardRequest(connection, shared)) return Flow::Broken;
                 break;
         }
     }

@@ -32,15 +32,27 @@ struct RelayConnection {
     std::uint16_t target_port = 0;
     UpstreamKind kind = UpstreamKind::None;
     TransferBuffer transfer;
-    bool browser_closed = false;  // its close has been read
+    // A close read from one side is passed on as the end of what the other
+    // side receives; the connection ends once both sides have closed.
+    bool browser_closed = false;
+    bool upstream_closed = false;  // of the current upstream connection
 };
+
+// The browser's close, passed on to the upstream connection.
+void PassOnBrowserClose(RelayConnection& connection);
+// The upstream's close, passed on to the browser.
+void PassOnUpstreamClose(RelayConnection& connection);
+// True once neither side has anything more to send.
+bool BothSidesClosed(const RelayConnection& connection);
 
 // The reply a browser gets once its CONNECT tunnel stands.
 inline constexpr char kConnectEstablishedReply[] =
     "HTTP/1.0 200 Connection established\r\nProxy-agent: Quorvel2.0 Proxy \r\n\r\n";
 
 // Reads what the browser sent and forwards it, opening upstream connections
-// as requests need them. False when the connection must end.
-bool HandleClientData(RelayConnection& connection, RelayShared& shared);
+// as requests need them. PeerClosed once the browser's close has been read,
+// after everything it sent before has been handled; Broken when the
+// connection must end at once.
+Flow HandleClientData(RelayConnection& connection, RelayShared& shared);
 
 }  // namespace relay

@@ -1,8 +1,10 @@
 #include "proxy/relay/connection_worker.h"
 
+#include <exception>
 #include <new>
 #include <utility>
 
+#include "frame/debug_trace.h"
 #include "frame/library_thread.h"
 #include "proxy/relay/client_data.h"
 
@@ -13,33 +15,64 @@ namespace {
 // and a 32-bit browser process runs hundreds of them in 2 GiB of addresses.
 constexpr unsigned kWorkerStackReservation = 256 * 1024;
 
+// Whether the connection goes on after a read from one side brought flow.
+// A close is passed on to the other side, whose direction goes on.
+bool GoesOn(RelayConnection& connection, Flow flow, void (*passOnClose)(RelayConnection&)) {
+    if (flow == Flow::Broken) return false;
+    if (flow == Flow::PeerClosed) passOnClose(connection);
+    return !BothSidesClosed(connection);
+}
+
 void Serve(RelayConnection& connection, RelayShared& shared) {
     // The browser sends its request as soon as it is connected, so by now it
     // has usually arrived: it is read before the socket is given its event,
     // and a CONNECT tunnel stands before that call is made. The socket is
     // non-blocking already, as the listener it came from.
-    if (!HandleClientData(connection, shared)) return;
-    // Readiness that arose before the association is signalled by it.
+    if (!GoesOn(connection, HandleClientData(connection, shared), PassOnBrowserClose)) return;
+    // Readiness that arose before the association is signalled by it; a
+    // close may not be, so it is looked for once the association stands.
     if (WSAEventSelect(connection.client.get(), connection.client_event, FD_READ | FD_CLOSE) != 0) return;
+    if (!connection.browser_closed &&
+        !GoesOn(connection, PeekForClose(connection.client.get()), PassOnBrowserClose))
+        return;
 
     // The wait names the first signalled event of its set, so the two
     // directions take turns at coming first: a busy browser cannot starve
-    // the upstream direction, nor the other way round.
+    // the upstream direction, nor the other way round. A side that has
+    // closed is no longer waited on.
     for (bool browserFirst = true;; browserFirst = !browserFirst) {
-        WSAEVENT first = browserFirst ? connection.client_event : connection.upstream_event;
-        WSAEVENT second = browserFirst ? connection.upstream_event : connection.client_event;
-        WSAEVENT waitSet[] = {connection.stop, first, second};
-        const DWORD woken = WSAWaitForMultipleEvents(3, waitSet, FALSE, WSA_INFINITE, FALSE);
-        if (woken != WSA_WAIT_EVENT_0 + 1 && woken != WSA_WAIT_EVENT_0 + 2) return;
-        if (waitSet[woken - WSA_WAIT_EVENT_0] == connection.client_event) {
-            if (!HandleClientData(connection, shared)) return;
-        } else if (connection.upstream) {
-            // Whatever the upstream sends goes to the browser; its close ends
-            // the connection once everything sent before it has been passed on.
-            if (RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop,
-                               connection.transfer) != Flow::Open)
-                return;
-        }
+        const bool browserOpen = !connection.browser_closed;
+        const bool upstreamOpen = connection.upstream && !connection.upstream_closed;
+        WSAEVENT waitSet[3] = {connection.stop};
+        DWORD count = 1;
+        if (browserOpen && browserFirst) waitSet[count++] = connection.client_event;
+        if (upstreamOpen) waitSet[count++] = connection.upstream_event;
+        if (browserOpen && !browserFirst) waitSet[count++] = connection.client_event;
+        const DWORD woken = WSAWaitForMultipleEvents(count, waitSet, FALSE, WSA_INFINITE, FALSE);
+        if (woken <= WSA_WAIT_EVENT_0 || woken >= WSA_WAIT_EVENT_0 + count) return;
+        const bool fromBrowser = waitSet[woken - WSA_WAIT_EVENT_0] == connection.client_event;
+        const bool goesOn =
+            fromBrowser ? GoesOn(connection, HandleClientData(connection, shared), PassOnBrowserClose)
+                        : GoesOn(connection,
+                                 RelayAvailable(connection.upstream.get(), connection.client.get(),
+                                                connection.stop, connection.transfer),
+                                 PassOnUpstreamClose);
+        if (!goesOn) return;
+    }
+}
+
+// Serves one browser connection to its end. Running out of memory ends that
+// connection only.
+void ServeOne(UniqueSocket client, RelayShared& shared, WSAEVENT clientEvent, WSAEVENT upstreamEvent) {
+    try {
+        RelayConnection connection(std::move(client), shared.StopEvent(), clientEvent, upstreamEvent);
+        Serve(connection, shared);
+        // The browser learns of the end in order: what was sent reaches it
+        // before the close, which its unread bytes would turn into a reset.
+        // Once its own close has been read, none are left.
+        if (!connection.browser_closed) shutdown(connection.client.get(), SD_SEND);
+    } catch (const std::exception& error) {
+        DebugTrace(L"Relay connection dropped: %hs", error.what());
     }
 }
 
@@ -55,12 +88,7 @@ bool ServeConnections(const std::shared_ptr<RelayShared>& shared) {
         UniqueSocket client = shared->Accept();
         if (!client) break;
         if (shared->NeedsSpareWorker()) StartWorker(shared);
-        RelayConnection connection(std::move(client), shared->StopEvent(), clientEvent.get(), upstreamEvent.get());
-        Serve(connection, *shared);
-        // The browser learns of the end in order: what was sent reaches it
-        // before the close, which its unread bytes would turn into a reset.
-        // Once its own close has been read, none are left.
-        if (!connection.browser_closed) shutdown(connection.client.get(), SD_SEND);
+        ServeOne(std::move(client), *shared, clientEvent.get(), upstreamEvent.get());
     } while (shared->KeepIdle());
     return true;
 }

@@ -55,10 +55,8 @@ Flow ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch)
         const ReadResult result = ReadSome(socket, scratch.data(), scratch.size(), count);
         if (result != ReadResult::Data) return FlowAfter(result);
         buffer.Append(std::string_view(scratch.data(), static_cast<std::size_t>(count)));
-        // A short read drained the socket; another recv would only say so.
-        if (static_cast<std::size_t>(count) < scratch.size()) return Flow::Open;
         received += static_cast<std::size_t>(count);
-        scratch.Filled();
+        if (static_cast<std::size_t>(count) == scratch.size()) scratch.Filled();
     }
     return Flow::Open;
 }
@@ -77,6 +75,13 @@ bool SendAll(SOCKET socket, std::string_view data, WSAEVENT stop) {
     return true;
 }
 
+Flow PeekForClose(SOCKET socket) {
+    char probe;
+    const int count = recv(socket, &probe, 1, MSG_PEEK);
+    if (count >= 0) return count == 0 ? Flow::PeerClosed : Flow::Open;
+    return WSAGetLastError() == WSAEWOULDBLOCK ? Flow::Open : Flow::Broken;
+}
+
 Flow RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffer) {
     if (from == INVALID_SOCKET || to == INVALID_SOCKET) return Flow::Broken;
     for (std::size_t moved = 0; moved < kReadBudget;) {
@@ -84,9 +89,8 @@ Flow RelayAvailable(SOCKET from, SOCKET to, WSAEVENT stop, TransferBuffer& buffe
         const ReadResult result = ReadSome(from, buffer.data(), buffer.size(), count);
         if (result != ReadResult::Data) return FlowAfter(result);
         if (!SendAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(count)), stop)) return Flow::Broken;
-        if (static_cast<std::size_t>(count) < buffer.size()) return Flow::Open;
         moved += static_cast<std::size_t>(count);
-        buffer.Filled();
+        if (static_cast<std::size_t>(count) == buffer.size()) buffer.Filled();
     }
     return Flow::Open;
 }

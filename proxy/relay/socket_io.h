@@ -50,9 +50,16 @@ enum class Flow {
     Broken,      // a socket is invalid, or a read or send failed
 };
 
+// Reads until a read would block, so that a close which came with the data
+// is seen even when its notification was taken by the wait for that data.
+//
 // Appends to buffer what can be read now, up to kReadBudget bytes, staged
 // through scratch. Open also when nothing was read.
 Flow ReceiveAvailable(SOCKET socket, ByteQueue& buffer, TransferBuffer& scratch);
+
+// Whether socket's peer has closed, without taking anything from it: for a
+// socket whose close may have come before it was associated with its event.
+Flow PeekForClose(SOCKET socket);
 
 // Copies what can be read now, up to kReadBudget bytes, from one socket to
 // the other; PeerClosed once everything from's peer sent before its close

@@ -13,7 +13,6 @@
 
 namespace {
 
-const std::string kEstablished = "HTTP/1.0 200 Connection established\r\nProxy-agent: Quorvel2.0 Proxy \r\n\r\n";
 
 std::string Port(std::uint16_t port) { return Bytes({port >> 8, port & 0xFF}); }
 

@@ -137,6 +137,24 @@ TEST_F(RealPeers, KeepAliveReusesTheUpstreamConnectionPerTarget) {
     EXPECT_EQ(peers[2], peers[3]);
 }
 
+// As `nc -N` or an HTTP/1.0 script would: the request, then the end of
+// sending; the whole body still arrives. Through dante, which carries a
+// half-close on (microsocks ends both directions at the first close).
+TEST_F(RealPeers, HalfClosingClientGetsTheWholeDownload) {
+    PeerProcess dante({"serve", "socks4"});
+    const std::uint16_t port = dante.WaitReady();
+    ASSERT_NE(port, 0);
+    TestRelay relay("socks4", port);
+    TestSocket browser = relay.Connect();
+    ASSERT_TRUE(browser.Send("GET " + Url("/bytes/1048576") + " HTTP/1.0\r\n\r\n"));
+    shutdown(browser.Get(), SD_SEND);
+    const std::string response = browser.ReadToClose(60000);
+    const std::size_t head = response.find("\r\n\r\n");
+    ASSERT_NE(head, std::string::npos);
+    EXPECT_EQ(response.compare(8, 5, " 200 "), 0) << response.substr(0, head);
+    EXPECT_EQ(response.size() - head - 4, 1048576u);
+}
+
 TEST_F(RealPeers, MicrosocksWithUserAndPassword) {
     PeerProcess guarded({"serve", "socks5", "relayuser", "relaypass"});
     const std::uint16_t port = guarded.WaitReady();

@@ -124,6 +124,66 @@ TEST_F(RequestHandling, UpstreamClosingDeliversEverythingThenClosesTheBrowser) {
     EXPECT_EQ(browser.ReadToClose(), "HTTP/1.0 200 OK\r\n\r\n" + big);
 }
 
+// A browser that closes its sending side after its request (as HTTP/1.0
+// clients and `nc -N` do) still gets the whole response: the close reaches the
+// origin as the end of the request, and the response comes back after it.
+TEST_F(RequestHandling, HalfClosedBrowserStillReceivesTheWholeResponse) {
+    const std::string big(700000, 'r');
+    ScriptedPeer answersAtTheEnd([&big](ScriptedPeer& self, TestSocket& connection) {
+        if (!AcceptSocks5(connection)) return;
+        self.Record(connection.ReadToClose());
+        connection.Send("HTTP/1.0 200 OK\r\n\r\n" + big);
+    });
+    TestRelay relay("socks5", answersAtTheEnd.Port());
+    TestSocket browser = relay.Connect();
+    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:81/file HTTP/1.0\r\n\r\n"));
+    shutdown(browser.Get(), SD_SEND);
+    EXPECT_EQ(browser.ReadToClose(), "HTTP/1.0 200 OK\r\n\r\n" + big);
+    ASSERT_EQ(answersAtTheEnd.Records().size(), 1u);
+    EXPECT_EQ(answersAtTheEnd.Records()[0], "GET /file HTTP/1.0\r\n\r\n");
+}
+
+// Inside a CONNECT tunnel either side may half-close: the other direction
+// goes on until it ends too.
+TEST_F(RequestHandling, TunnelCarriesEachDirectionToItsOwnEnd) {
+    const std::string upload(1 << 20, 'u');
+    ScriptedPeer peer([](ScriptedPeer& self, TestSocket& connection) {
+        if (!AcceptSocks5(connection)) return;
+        const std::string request = connection.ReadToClose(60000);
+        connection.Send("read " + std::to_string(request.size()));
+        shutdown(connection.Get(), SD_SEND);
+        self.Record(request);
+    });
+    TestRelay relay("socks5", peer.Port());
+    TestSocket browser = relay.Connect();
+    ASSERT_TRUE(browser.Send("CONNECT 127.0.0.1:443 HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(browser.ReadUntil("\r\n\r\n"), kEstablished);
+    ASSERT_TRUE(browser.Send(upload));
+    shutdown(browser.Get(), SD_SEND);
+    EXPECT_EQ(browser.ReadToClose(60000), "read " + std::to_string(upload.size()));
+    for (int i = 0; i < 100 && peer.Records().empty(); ++i) Sleep(50);
+    ASSERT_EQ(peer.Records().size(), 1u);
+    EXPECT_TRUE(peer.Records()[0] == upload);
+}
+
+TEST_F(RequestHandling, TunnelPeerThatClosesFirstStillHearsTheBrowser) {
+    ScriptedPeer peer([](ScriptedPeer& self, TestSocket& connection) {
+        if (!AcceptSocks5(connection)) return;
+        connection.Send("hello, then nothing more from me");
+        shutdown(connection.Get(), SD_SEND);
+        self.Record(connection.ReadToClose());
+    });
+    TestRelay relay("socks5", peer.Port());
+    TestSocket browser = relay.Connect();
+    ASSERT_TRUE(browser.Send("CONNECT 127.0.0.1:443 HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(browser.ReadToClose(), kEstablished + "hello, then nothing more from me");
+    ASSERT_TRUE(browser.Send("the browser's last words"));
+    browser.Close();
+    for (int i = 0; i < 100 && peer.Records().empty(); ++i) Sleep(50);
+    ASSERT_EQ(peer.Records().size(), 1u);
+    EXPECT_EQ(peer.Records()[0], "the browser's last words");
+}
+
 TEST_F(RequestHandling, BadInputEndsOnlyItsConnection) {
     const std::string longLine = "GET http://127.0.0.1/" + std::string(70000, 'a') + " HTTP/1.1\r\n\r\n";
     const std::string hugeHeaders =
