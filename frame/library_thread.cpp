@@ -1,11 +1,14 @@
 #include "frame/library_thread.h"
 
+#include <atomic>
 #include <memory>
 #include <new>
 
 #include "frame/debug_trace.h"
 
 namespace {
+
+std::atomic<ThreadCreator> g_creator{nullptr};
 
 struct ThreadStart {
     LibraryThreadRoutine routine;
@@ -45,9 +48,14 @@ bool StartLibraryThread(LibraryThreadRoutine routine, void* argument, SIZE_T sta
         start = std::make_unique<ThreadStart>(ThreadStart{routine, argument, module});
     } catch (const std::bad_alloc&) {
     }
-    HANDLE thread = start ? CreateThread(nullptr, stackReservation, RunThenRelease, start.get(),
-                                         STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)
-                          : nullptr;
+    const ThreadCreator replacement = g_creator.load();
+    HANDLE thread = nullptr;
+    if (start && replacement)
+        thread = replacement(nullptr, stackReservation, RunThenRelease, start.get(), STACK_SIZE_PARAM_IS_A_RESERVATION,
+                             nullptr);
+    else if (start)
+        thread = CreateThread(nullptr, stackReservation, RunThenRelease, start.get(),
+                              STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread == nullptr) {
         FreeLibrary(module);
         return false;
@@ -56,3 +64,5 @@ bool StartLibraryThread(LibraryThreadRoutine routine, void* argument, SIZE_T sta
     CloseHandle(thread);
     return true;
 }
+
+void SetThreadCreatorForTesting(ThreadCreator creator) { g_creator.store(creator); }

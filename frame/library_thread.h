@@ -13,3 +13,8 @@ using LibraryThreadRoutine = DWORD (*)(void* argument);
 // False when the module reference or the thread could not be had; the caller
 // then keeps whatever argument points to.
 bool StartLibraryThread(LibraryThreadRoutine routine, void* argument, SIZE_T stackReservation);
+
+// Running out of threads cannot be brought about quickly under Wine, so tests
+// replace CreateThread here; nullptr restores it.
+using ThreadCreator = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
+void SetThreadCreatorForTesting(ThreadCreator creator);

@@ -1,12 +1,11 @@
 #include "proxy/relay/connection_worker.h"
 
 #include <exception>
-#include <new>
 #include <utility>
 
 #include "frame/debug_trace.h"
-#include "frame/library_thread.h"
 #include "proxy/relay/client_data.h"
+#include "proxy/relay/relay_thread.h"
 
 namespace relay {
 namespace {
@@ -93,38 +92,18 @@ bool ServeConnections(const std::shared_ptr<RelayShared>& shared) {
     return true;
 }
 
-DWORD ConnectionWorker(void* argument) {
-    // The worker's own hold on the socket library, so that the relay's owner
-    // may release its own while the worker is still closing its sockets.
-    const WinsockUse winsock;
-    const std::shared_ptr<RelayShared> shared =
-        std::move(*std::unique_ptr<std::shared_ptr<RelayShared>>(static_cast<std::shared_ptr<RelayShared>*>(argument)));
-    // Its sockets and events are closed before the worker counts as ended:
-    // Stop returns once none is left. The shared state and the library
-    // itself stay until the thread has left them.
-    if (winsock.Started() && ServeConnections(shared))
-        shared->WorkerEnded();
-    else
-        shared->WorkerEndedIdle();
-    return 0;
+void ConnectionWorker(const std::shared_ptr<RelayShared>& shared) {
+    if (!ServeConnections(shared)) shared->WorkerEndedIdle();
 }
 
 }  // namespace
 
 bool StartWorker(const std::shared_ptr<RelayShared>& shared) {
-    std::unique_ptr<std::shared_ptr<RelayShared>> argument;
-    try {
-        argument = std::make_unique<std::shared_ptr<RelayShared>>(shared);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
     shared->WorkerStarted();
-    if (!StartLibraryThread(ConnectionWorker, argument.get(), kWorkerStackReservation)) {
-        shared->WorkerEndedIdle();
-        return false;
-    }
-    argument.release();
-    return true;
+    if (StartRelayThread(ConnectionWorker, shared, kWorkerStackReservation)) return true;
+    shared->WorkerEndedIdle();
+    shared->NoteWorkerShortage();
+    return false;
 }
 
 }  // namespace relay

@@ -10,8 +10,8 @@
 
 namespace relay {
 
-// Starts a worker that accepts connections on shared's listener. False when
-// no thread could be started.
+// Starts a worker that accepts connections on shared's listener. False, and
+// the relay told it is short of workers, when no thread could be started.
 bool StartWorker(const std::shared_ptr<RelayShared>& shared);
 
 }  // namespace relay

@@ -6,10 +6,8 @@ namespace relay {
 
 RelayShared::RelayShared()
     : stop_(WSACreateEvent()),
-      no_workers_(WSACreateEvent()),
-      connection_waiting_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-    if (no_workers_) WSASetEvent(no_workers_.get());
-}
+      connection_waiting_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      short_of_workers_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 void RelayShared::SignalStop() {
     stopping_.store(true, std::memory_order_release);
@@ -82,24 +80,35 @@ UpstreamInfo RelayShared::Upstream() {
 void RelayShared::WorkerStarted() {
     std::lock_guard<CriticalSection> locked(lock_);
     ++idle_;
-    if (workers_++ == 0) WSAResetEvent(no_workers_.get());
 }
 
 void RelayShared::WorkerEndedIdle() {
-    {
-        std::lock_guard<CriticalSection> locked(lock_);
-        --idle_;
-    }
-    WorkerEnded();
-}
-
-void RelayShared::WorkerEnded() {
     std::lock_guard<CriticalSection> locked(lock_);
-    if (--workers_ == 0) WSASetEvent(no_workers_.get());
+    --idle_;
 }
 
-bool RelayShared::WaitForWorkers(DWORD timeoutMs) {
-    return WaitForSingleObject(no_workers_.get(), timeoutMs) == WAIT_OBJECT_0;
+void RelayShared::NoteWorkerShortage() { SetEvent(short_of_workers_.get()); }
+
+bool RelayShared::ShortOfWorkers() {
+    std::lock_guard<CriticalSection> locked(lock_);
+    if (idle_ > 0) ResetEvent(short_of_workers_.get());
+    return idle_ == 0;
+}
+
+void RelayShared::TurnAwayOne() {
+    std::lock_guard<CriticalSection> locked(lock_);
+    if (idle_ > 0) {
+        SetEvent(connection_waiting_.get());
+        return;
+    }
+    if (!listener_) return;
+    UniqueSocket refused(accept(listener_.get(), nullptr, nullptr));
+    if (!refused) return;
+    // A reset, so the browser fails the request at once instead of waiting
+    // for an answer that cannot come.
+    const linger resetOnClose{1, 0};
+    setsockopt(refused.get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&resetOnClose),
+               sizeof resetOnClose);
 }
 
 }  // namespace relay

@@ -1,5 +1,5 @@
 #pragma once
-// What a relay shares with its detached workers. Each of them holds a
+// What a relay shares with its detached threads. Each of them holds a
 // reference, so the last one to finish frees it, whichever that is.
 
 #include <atomic>
@@ -15,7 +15,7 @@ public:
     RelayShared();
 
     // False when the events could not be created; the relay then never starts.
-    bool Usable() const { return stop_.valid() && no_workers_.valid() && connection_waiting_.valid(); }
+    bool Usable() const { return stop_.valid() && connection_waiting_.valid() && short_of_workers_.valid(); }
 
     WSAEVENT StopEvent() const { return stop_.get(); }
     // Also closes the listening socket.
@@ -50,21 +50,26 @@ public:
     // After a connection: true when the worker is to wait for another.
     bool KeepIdle();
 
-    // Every worker thread, waiting or serving, from start to end. A worker
-    // counts as waiting from WorkerStarted on.
+    // A worker counts as waiting from WorkerStarted on, until Accept returns
+    // or, when it could not begin, until WorkerEndedIdle.
     void WorkerStarted();
-    // A worker counted by WorkerStarted ends before it took a connection: its
-    // thread could not be made, or it could not make its events.
     void WorkerEndedIdle();
-    void WorkerEnded();
-    // True when no worker runs any more, or once every worker has ended
-    // within timeoutMs.
-    bool WaitForWorkers(DWORD timeoutMs);
+
+    // When no worker waits and none could be started, connections would wait
+    // unseen in the listen backlog: the doorkeeper turns them away instead.
+    // Signalled (manual reset) from a failed start until a worker waits again.
+    HANDLE ShortOfWorkersEvent() const { return short_of_workers_.get(); }
+    HANDLE ConnectionWaitingEvent() const { return connection_waiting_.get(); }
+    void NoteWorkerShortage();
+    // False, and the event reset, once some worker waits again.
+    bool ShortOfWorkers();
+    // Refuses one waiting connection with a reset, unless a worker waits
+    // after all, which is then woken for it.
+    void TurnAwayOne();
 
 private:
     CriticalSection lock_;
     UpstreamInfo upstream_;  // guarded by lock_
-    int workers_ = 0;        // guarded by lock_
     int idle_ = 0;           // guarded by lock_: workers waiting in Accept
     // Guarded by lock_, and accepted on only while it is held, so that it is
     // never closed under an accept: the closed handle's value could come
@@ -72,10 +77,10 @@ private:
     UniqueSocket listener_;
     UniqueWsaEvent stop_;    // manual reset: once stopped, seen by every wait
     std::atomic<bool> stopping_{false};  // set with stop_
-    UniqueWsaEvent no_workers_;
     // Auto-reset, so that one waiting worker comes for each connection; while
     // more wait, accepting one signals it again.
     UniqueWsaEvent connection_waiting_;
+    UniqueHandle short_of_workers_;
 };
 
 }  // namespace relay

@@ -1,6 +1,7 @@
 #include "proxy/relay/socket_proxy.h"
 
 #include "proxy/relay/connection_worker.h"
+#include "proxy/relay/doorkeeper.h"
 #include "proxy/relay/relay_shared.h"
 #include "proxy/relay/win_handles.h"
 
@@ -9,11 +10,6 @@ namespace {
 using namespace relay;
 
 constexpr int kListenBacklog = 50;
-
-// Workers notice the stop event at once, except inside a name lookup, which
-// cannot be interrupted; Stop waits this long for them before it returns and
-// leaves any latecomer to finish on its own (it touches only shared state).
-constexpr DWORD kWorkerGraceMs = 10 * 1000;
 
 // Binds to 127.0.0.1 at first or the first free port above it.
 bool Bind(SOCKET listener, std::uint16_t& first) {
@@ -83,8 +79,8 @@ bool CSocketProxy::Start(std::uint16_t& port) {
     if (!Bind(listener.get(), bound) || !shared.Listen(std::move(listener), kListenBacklog)) return false;
     int started = 0;
     for (int i = 0; i < RelayShared::kSpareWorkers; ++i) started += StartWorker(impl.shared) ? 1 : 0;
-    if (started == 0) {
-        shared.CloseListener();
+    if (started == 0 || !StartDoorkeeper(impl.shared)) {
+        shared.SignalStop();
         return false;
     }
     impl.port = bound;
@@ -93,8 +89,10 @@ bool CSocketProxy::Start(std::uint16_t& port) {
 }
 
 bool CSocketProxy::Stop() {
+    // The relay's threads see the stop at once, except one inside a name
+    // lookup, which nothing interrupts; none is waited for: each keeps what
+    // it uses, the library included, until it has let go of its sockets.
     RelayShared& shared = *impl_->shared;
     if (shared.Usable()) shared.SignalStop();
-    shared.WaitForWorkers(kWorkerGraceMs);
     return true;
 }

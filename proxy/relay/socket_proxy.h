@@ -31,10 +31,13 @@ public:
     // Listens on 127.0.0.1 at port or the first free port above it and
     // returns true with port set to the port bound. Fails for port 0, when
     // no port up to 65535 is free, and when the relay is already listening
-    // (port then holds the port in use). A stopped relay does not start again.
+    // (port then holds the port in use). A stopped relay does not start
+    // again, nor does one whose threads could not be started.
     bool Start(std::uint16_t& port);
 
-    // Closes the listener and tells every connection to end. Always true.
+    // Closes the listener and tells every connection to end, without waiting
+    // for them: each ends on its own soon after, closing what it owns.
+    // Always true.
     bool Stop();
 
 private:

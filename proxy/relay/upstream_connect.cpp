@@ -2,6 +2,7 @@
 
 #include <ws2tcpip.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 
@@ -9,6 +10,8 @@
 
 namespace relay {
 namespace {
+
+std::atomic<NameLookup> g_lookup{nullptr};
 
 constexpr int kConnectAttempts = 3;
 constexpr DWORD kPauseBetweenAttemptsMs = 1000;
@@ -80,13 +83,18 @@ std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
-        return std::nullopt;
+    const NameLookup replacement = g_lookup.load();
+    const int failed = host.empty() ? EAI_NONAME
+                       : replacement ? replacement(host.c_str(), nullptr, &hints, &found)
+                                     : getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (failed != 0 || found == nullptr) return std::nullopt;
     const std::unique_ptr<addrinfo, AddrInfoDeleter> owner(found);
     const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
     std::memcpy(address.data(), &ipv4->sin_addr, 4);
     return address;
 }
+
+void SetNameLookupForTesting(NameLookup lookup) { g_lookup.store(lookup); }
 
 bool ConnectUpstream(WSAEVENT stop, const std::string& host, std::uint16_t port, std::string_view opening,
                      UniqueSocket& slot, WSAEVENT socketEvent) {

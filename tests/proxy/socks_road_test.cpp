@@ -3,6 +3,7 @@
 // and a real SOCKS server (microsocks), all Linux programs on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "tests/proxy/exported_proxy.h"
@@ -29,7 +30,7 @@ protected:
     void SetUp() override {
         ASSERT_NE(originPort_, 0);
         ASSERT_NE(socks5Port_, 0);
-        ASSERT_TRUE(service_.ready());
+        ASSERT_TRUE(service_->ready());
     }
 
     static std::wstring Socks5Document(const wchar_t* scheme = L"socks5") {
@@ -57,7 +58,8 @@ protected:
     static PeerProcess* socks5_;
     static std::uint16_t originPort_;
     static std::uint16_t socks5Port_;
-    ExportedProxyService service_;
+    // A test may unload the library early.
+    std::unique_ptr<ExportedProxyService> service_ = std::make_unique<ExportedProxyService>();
 };
 
 PeerProcess* SocksRoad::origin_ = nullptr;
@@ -69,11 +71,11 @@ std::uint16_t SocksRoad::socks5Port_ = 0;
 
 TEST_F(SocksRoad, CurlReachesTheOriginThroughTheRelayTheBoardStarted) {
     const InitialValueBoard board(Socks5Document());
-    ProxyObject* object = service_.Create();
+    ProxyObject* object = service_->Create();
     ASSERT_NE(object, nullptr);
     ASSERT_TRUE(object->vtbl->start(object));
 
-    const std::vector<AppliedProxy> applied = service_.TakeApplied();
+    const std::vector<AppliedProxy> applied = service_->TakeApplied();
     ASSERT_EQ(applied.size(), 1u);
     const std::uint16_t port = RelayPort(applied[0]);
     ASSERT_GE(port, 10000) << applied[0];
@@ -85,23 +87,23 @@ TEST_F(SocksRoad, CurlReachesTheOriginThroughTheRelayTheBoardStarted) {
 
     // Direct access leaves the relay serving; Stop does too.
     EXPECT_EQ(BroadcastSetting(kSetting, L"0"), 1u);
-    EXPECT_EQ(service_.TakeApplied(), std::vector<AppliedProxy>{Direct()});
+    EXPECT_EQ(service_->TakeApplied(), std::vector<AppliedProxy>{Direct()});
     EXPECT_TRUE(object->vtbl->stop(object));
     EXPECT_TRUE(Fetch(*applied[0].proxyList).verdict);
 
     // Deleting the object ends the relay.
-    service_.Delete(object);
+    service_->Delete(object);
     EXPECT_FALSE(TestSocket::Connect(port).Valid());
 }
 
 TEST_F(SocksRoad, EachSocksSettingReplacesTheRelayWhichSearchesFromTheFirstPortAgain) {
-    ProxyObject* object = service_.Create();
+    ProxyObject* object = service_->Create();
     ASSERT_NE(object, nullptr);
     ASSERT_TRUE(object->vtbl->start(object));
 
     BroadcastSetting(kSetting, Socks5Document());
     BroadcastSetting(kSetting, Socks5Document(L"SOCKS5"));
-    const std::vector<AppliedProxy> applied = service_.TakeApplied();
+    const std::vector<AppliedProxy> applied = service_->TakeApplied();
     ASSERT_EQ(applied.size(), 2u);
     // The first relay is gone before the second looks for a port, so the
     // second normally gets the same one back.
@@ -111,6 +113,32 @@ TEST_F(SocksRoad, EachSocksSettingReplacesTheRelayWhichSearchesFromTheFirstPortA
     EXPECT_TRUE(page.verdict);
 
     EXPECT_TRUE(object->vtbl->stop(object));
-    service_.Delete(object);
+    service_->Delete(object);
     EXPECT_FALSE(TestSocket::Connect(RelayPort(applied[1])).Valid());
+}
+
+// The browser may delete the object and free the library at once while a
+// download runs: the process lives on, the download's connection is closed,
+// and the library leaves the process as soon as its last thread has.
+TEST_F(SocksRoad, DeletingAndUnloadingDuringADownloadIsSafe) {
+    const InitialValueBoard board(Socks5Document());
+    ProxyObject* object = service_->Create();
+    ASSERT_NE(object, nullptr);
+    ASSERT_TRUE(object->vtbl->start(object));
+    const std::vector<AppliedProxy> applied = service_->TakeApplied();
+    ASSERT_EQ(applied.size(), 1u);
+    TestSocket browser = TestSocket::Connect(RelayPort(applied[0]));
+    constexpr std::size_t kDownload = 50 * 1000 * 1000;
+    ASSERT_TRUE(browser.Send("GET http://127.0.0.1:" + std::to_string(originPort_) + "/bytes/" +
+                             std::to_string(kDownload) + " HTTP/1.1\r\nHost: origin\r\n\r\n"));
+    ASSERT_EQ(browser.Read(1 << 20, 60000).size(), 1u << 20) << "the download runs";
+
+    EXPECT_TRUE(object->vtbl->stop(object));
+    service_->Delete(object);
+    service_.reset();
+
+    EXPECT_LT(browser.ReadToClose(30000).size(), kDownload);
+    EXPECT_TRUE(browser.ClosedWithin(1000)) << "the download's connection is closed";
+    for (int i = 0; i < 200 && GetModuleHandleW(L"ReRidu.dll") != nullptr; ++i) Sleep(50);
+    EXPECT_EQ(GetModuleHandleW(L"ReRidu.dll"), nullptr);
 }

@@ -1,10 +1,18 @@
 // The relay's listener and lifecycle: port search, repeated and stopped
-// starts, and Stop ending connections that are idle or busy.
+// starts, Stop ending connections that are idle or busy without waiting for
+// them, and what becomes of connections when threads or memory run out.
 
 #include <windows.h>
 
+#include <atomic>
+#include <vector>
+
+#include "frame/library_thread.h"
 #include "gtest/gtest.h"
+#include "proxy/relay/relay_shared.h"
 #include "proxy/relay/socket_proxy.h"
+#include "proxy/relay/upstream_connect.h"
+#include "tests/relay/allocation_failure.h"
 #include "tests/relay/relay_harness.h"
 #include "tests/relay/test_sockets.h"
 
@@ -123,6 +131,84 @@ TEST(RelayServer, DestroyingTheRelayWhileAWorkerRunsIsSafe) {
     ASSERT_NE(client.ReadResponse().find("#1"), std::string::npos);
     relay.Destroy();
     EXPECT_TRUE(client.ClosedWithin(5000));
+}
+
+// The lookup of any name takes three seconds, then finds the loopback.
+int WSAAPI SlowLookup(const char*, const char* service, const addrinfo* hints, addrinfo** found) {
+    Sleep(3000);
+    return getaddrinfo("127.0.0.1", service, hints, found);
+}
+
+TEST(RelayServer, StopReturnsAtOnceWhileAWorkerIsInANameLookup) {
+    auto upstream = Socks5Origin();
+    relay::SetNameLookupForTesting(SlowLookup);
+    TestRelay relay("socks5", upstream->Port());
+    TestSocket browser = relay.Connect();
+    ASSERT_TRUE(browser.Send("GET http://slow.test/ HTTP/1.1\r\n\r\n"));
+    Sleep(300);
+    const DWORD before = GetTickCount();
+    relay.Destroy();
+    EXPECT_LT(GetTickCount() - before, 1000u);
+    // The worker ends once the lookup lets it go, closing the connection.
+    EXPECT_TRUE(browser.ClosedWithin(10000));
+    relay::SetNameLookupForTesting(nullptr);
+}
+
+std::atomic<bool> g_noThreads{false};
+
+HANDLE WINAPI CreateThreadUnlessOut(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE routine,
+                                    LPVOID argument, DWORD flags, LPDWORD id) {
+    if (g_noThreads.load()) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return CreateThread(security, stack, routine, argument, flags, id);
+}
+
+// With every worker busy and no thread to be had, a new connection is
+// refused at once instead of waiting unseen in the listen backlog; serving
+// resumes as soon as threads can be had again.
+TEST(RelayServer, OutOfThreadsNewConnectionsAreRefusedUntilThreadsAreFree) {
+    auto upstream = Socks5Origin();
+    SetThreadCreatorForTesting(CreateThreadUnlessOut);
+    TestRelay relay("socks5", upstream->Port());
+    g_noThreads = true;
+    std::vector<TestSocket> holding;
+    for (int i = 0; i < relay::RelayShared::kSpareWorkers; ++i) {
+        holding.push_back(relay.Connect());
+        EXPECT_FALSE(holding.back().ClosedWithin(200)) << "a waiting worker took it";
+    }
+    TestSocket refused = relay.Connect();
+    EXPECT_TRUE(refused.ClosedWithin(3000));
+
+    g_noThreads = false;
+    TestSocket later = relay.Connect();
+    ASSERT_TRUE(later.Send("GET http://127.0.0.1:81/ HTTP/1.1\r\n\r\n"));
+    EXPECT_NE(later.ReadResponse().find("#1"), std::string::npos);
+    for (TestSocket& held : holding) {
+        ASSERT_TRUE(held.Send("GET http://127.0.0.1:81/ HTTP/1.1\r\n\r\n"));
+        EXPECT_NE(held.ReadResponse().find("#1"), std::string::npos);
+    }
+    SetThreadCreatorForTesting(nullptr);
+}
+
+// Running out of memory while a request is buffered ends that connection
+// only; the relay serves the next one.
+TEST(RelayServer, AllocationFailureEndsOnlyItsConnection) {
+    auto upstream = Socks5Origin();
+    TestRelay relay("socks5", upstream->Port());
+    TestSocket browser = relay.Connect();
+    const std::string longHeaders = "GET http://127.0.0.1:81/ HTTP/1.1\r\nX-Long: " + std::string(200000, 'h');
+    {
+        const FailLargeAllocations failing(64 * 1024);
+        const int before = FailLargeAllocations::Failures();
+        ASSERT_TRUE(browser.Send(longHeaders));
+        EXPECT_TRUE(browser.ClosedWithin(5000));
+        EXPECT_GT(FailLargeAllocations::Failures(), before);
+    }
+    TestSocket next = relay.Connect();
+    ASSERT_TRUE(next.Send("GET http://127.0.0.1:81/ HTTP/1.1\r\n\r\n"));
+    EXPECT_NE(next.ReadResponse().find("#1"), std::string::npos);
 }
 
 }  // namespace
