@@ -12,7 +12,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2 || size > (1u << 18)) return 0;
     const relay::UpstreamKind kinds[] = {relay::UpstreamKind::Socks4, relay::UpstreamKind::Socks4a,
-                                         relay::UpstreamKind::Socks5, relay::UpstreamKind::Https};
+                                         relay::UpstreamKind::Socks5, relay::UpstreamKind::Socks5h,
+                                         relay::UpstreamKind::Https};
     relay::UpstreamInfo upstream;
     upstream.kind = kinds[data[0] % 4];
     if (data[1] & 1) {

@@ -21,14 +21,15 @@ namespace {
 
 constexpr wchar_t kUsage[] =
     L"usage: reridu proxy run --config JSON|FILE\n"
-    L"       reridu proxy run (--socks4|--socks4a|--socks5) HOST:PORT [--user U --password P]\n"
+    L"       reridu proxy run (--socks4|--socks4a|--socks5|--socks5h) HOST:PORT [--user U --password P]\n"
     L"\n"
     L"Creates the proxy object, gives it the browser's proxy setting and serves\n"
     L"until interrupted (Ctrl+C). The setting is \"0\" (direct), \"1\" (the system\n"
     L"settings) or a proxy document such as\n"
     L"  {\"proxies\":[{\"id\":\"1\",\"scheme\":\"socks5\",\"host\":\"127.0.0.1\",\"port\":\"1080\"}]}\n"
-    L"given inline or in FILE; --socks4, --socks4a and --socks5 write that document\n"
-    L"for one upstream. A SOCKS upstream starts the local relay, and the command\n"
+    L"given inline or in FILE; --socks4, --socks4a, --socks5 and --socks5h write\n"
+    L"that document for one upstream (socks5h: the SOCKS5 server resolves every\n"
+    L"target name). A SOCKS upstream starts the local relay, and the command\n"
     L"prints the address it listens on:\n"
     L"  relay listening on 127.0.0.1:10000\n"
     L"Point an HTTP client at that address as its proxy.\n";
@@ -89,7 +90,8 @@ std::optional<std::wstring> SettingFromArguments(const Arguments& arguments, std
         const std::wstring& value = arguments[++i];
         if (option == L"--config") {
             config = value;
-        } else if (option == L"--socks4" || option == L"--socks4a" || option == L"--socks5") {
+        } else if (option == L"--socks4" || option == L"--socks4a" || option == L"--socks5" ||
+                   option == L"--socks5h") {
             scheme = option.substr(2);
             upstream = value;
         } else if (option == L"--user") {
@@ -102,7 +104,7 @@ std::optional<std::wstring> SettingFromArguments(const Arguments& arguments, std
         }
     }
     if (config.empty() == scheme.empty()) {
-        error = L"proxy: give either --config or one of --socks4, --socks4a, --socks5";
+        error = L"proxy: give either --config or one of --socks4, --socks4a, --socks5, --socks5h";
         return std::nullopt;
     }
     if (!config.empty()) {

@@ -67,7 +67,7 @@ const ProxyEntry* ChooseEntry(const ProxyConfig& config) {
 ProxyKind KindOfScheme(std::wstring_view scheme) {
     if (EqualsIgnoringCase(scheme, L"http") || EqualsIgnoringCase(scheme, L"https")) return ProxyKind::Http;
     if (EqualsIgnoringCase(scheme, L"socks4") || EqualsIgnoringCase(scheme, L"socks4a") ||
-        EqualsIgnoringCase(scheme, L"socks5"))
+        EqualsIgnoringCase(scheme, L"socks5") || EqualsIgnoringCase(scheme, L"socks5h"))
         return ProxyKind::Socks;
     return ProxyKind::Unknown;
 }

@@ -20,7 +20,7 @@
 struct ProxyEntry {
     std::wstring id;  // an entry without an id is never chosen
     std::wstring name;
-    std::wstring scheme;  // http, https, socks4, socks4a or socks5, any case
+    std::wstring scheme;  // http, https, socks4, socks4a, socks5 or socks5h, any case
     std::wstring host;    // an entry without a host is never chosen
     std::wstring port;
     std::wstring username;

@@ -23,8 +23,9 @@ public:
 
     // The upstream used by every upstream connection made from now on;
     // connections already made keep theirs. scheme is "socks4", "socks4a",
-    // "socks5", "https" or "http" in any letter case; any other scheme keeps
-    // the previous kind. port is taken modulo 2^16; name and id are unused.
+    // "socks5", "socks5h", "https" or "http" in any letter case; any other
+    // scheme keeps the previous kind. port is taken modulo 2^16; name and id
+    // are unused.
     void SetUpstream(const std::string& name, const std::string& host, const std::string& username,
                      const std::string& password, const std::string& scheme, int port, int id);
 

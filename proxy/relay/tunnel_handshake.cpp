@@ -88,6 +88,7 @@ TunnelHandshake::Status TunnelHandshake::Begin(std::string& request) {
         case UpstreamKind::Socks4a:
             return Socks4aRequest(request);
         case UpstreamKind::Socks5:
+        case UpstreamKind::Socks5h:
             return Socks5Greeting(request);
         case UpstreamKind::Https:
             return HttpConnectRequest(request);

@@ -18,10 +18,13 @@ TunnelTarget TargetOf(const HttpRequestInfo& request, UpstreamKind kind) {
     target.port = request.port;
     target.version = request.version;
     target.ipv6 = ParseIpv6Literal(request.host);
-    if (!target.ipv6 && (kind == UpstreamKind::Socks4 || kind == UpstreamKind::Socks5)) {
+    if (target.ipv6) return target;
+    if (kind == UpstreamKind::Socks4 || kind == UpstreamKind::Socks5) {
         // SOCKS4 can only carry an address; SOCKS5 is given one whenever
         // the name resolves here, and the name itself otherwise.
         target.ipv4 = ResolveHostV4(request.host);
+    } else if (kind == UpstreamKind::Socks5h) {
+        target.ipv4 = ParseIpv4Literal(request.host);
     }
     return target;
 }

@@ -11,7 +11,7 @@ std::optional<UpstreamKind> KindFromScheme(std::string_view scheme) {
     };
     static constexpr Name kNames[] = {
         {"socks4", UpstreamKind::Socks4}, {"socks4a", UpstreamKind::Socks4a}, {"socks5", UpstreamKind::Socks5},
-        {"https", UpstreamKind::Https},   {"http", UpstreamKind::Http},
+        {"socks5h", UpstreamKind::Socks5h}, {"https", UpstreamKind::Https}, {"http", UpstreamKind::Http},
     };
     for (const Name& name : kNames)
         if (EqualsNoCase(scheme, name.scheme)) return name.kind;

@@ -81,7 +81,8 @@ TEST_F(ProxyDocument, ChoosesTheFirstEntryWithBothAnIdAndAHost) {
 
 TEST(ProxyScheme, TellsDirectSchemesFromRelayedOnesInAnyCase) {
     for (const wchar_t* scheme : {L"http", L"HTTPS", L"Http"}) EXPECT_EQ(KindOfScheme(scheme), ProxyKind::Http);
-    for (const wchar_t* scheme : {L"socks4", L"SOCKS4A", L"Socks5"}) EXPECT_EQ(KindOfScheme(scheme), ProxyKind::Socks);
+    for (const wchar_t* scheme : {L"socks4", L"SOCKS4A", L"Socks5", L"socks5H"})
+        EXPECT_EQ(KindOfScheme(scheme), ProxyKind::Socks);
     for (const wchar_t* scheme : {L"ftp", L"", L"socks", L"socks5 ", L"https:"})
         EXPECT_EQ(KindOfScheme(scheme), ProxyKind::Unknown);
 }

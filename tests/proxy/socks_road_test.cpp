@@ -40,10 +40,10 @@ protected:
     }
 
     // The page as curl fetches it through the proxy at `proxyList`.
-    static RunResult Fetch(const std::string& proxyList) {
+    static RunResult Fetch(const std::string& proxyList, const std::string& originHost = "127.0.0.1") {
         return RunProgram("text:hello from origin",
                           {"curl", "-sS", "--max-time", "60", "-x", "http://" + proxyList,
-                           "http://127.0.0.1:" + std::to_string(originPort_) + "/page"},
+                           "http://" + originHost + ":" + std::to_string(originPort_) + "/page"},
                           kCurlTimeoutMs);
     }
 
@@ -115,6 +115,22 @@ TEST_F(SocksRoad, EachSocksSettingReplacesTheRelayWhichSearchesFromTheFirstPortA
     EXPECT_TRUE(object->vtbl->stop(object));
     service_->Delete(object);
     EXPECT_FALSE(TestSocket::Connect(RelayPort(applied[1])).Valid());
+}
+
+// A socks5h entry runs the relay too, and the SOCKS server resolves the name.
+TEST_F(SocksRoad, Socks5hLeavesTheNameToTheSocksServer) {
+    const InitialValueBoard board(Socks5Document(L"socks5h"));
+    ProxyObject* object = service_->Create();
+    ASSERT_NE(object, nullptr);
+    ASSERT_TRUE(object->vtbl->start(object));
+    const std::vector<AppliedProxy> applied = service_->TakeApplied();
+    ASSERT_EQ(applied.size(), 1u);
+    ASSERT_GE(RelayPort(applied[0]), 10000) << applied[0];
+    const RunResult page = Fetch(*applied[0].proxyList, "localhost");
+    EXPECT_EQ(page.exit_code, 0);
+    EXPECT_TRUE(page.verdict);
+    EXPECT_TRUE(object->vtbl->stop(object));
+    service_->Delete(object);
 }
 
 // The browser may delete the object and free the library at once while a

@@ -4,10 +4,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "gtest/gtest.h"
 #include "proxy/relay/socket_proxy.h"
+#include "proxy/relay/upstream_connect.h"
 #include "tests/relay/relay_harness.h"
 #include "tests/relay/test_sockets.h"
 
@@ -74,6 +76,35 @@ TEST(Socks4aUpstream, SendsTheTargetNameUnresolved) {
     ASSERT_GE(records.size(), 2u);
     EXPECT_EQ(records[0], Bytes({4, 1}) + Port(81) + Bytes({0, 0, 0, 1}) + "anonymous" + Bytes({0}));
     EXPECT_EQ(records[1], "origin.test" + Bytes({0}));
+}
+
+std::atomic<int> g_lookups{0};
+
+int WSAAPI CountingLookup(const char*, const char*, const addrinfo*, addrinfo**) {
+    ++g_lookups;
+    return EAI_FAIL;
+}
+
+// socks5h leaves every name to the proxy: the name goes as address type 3
+// and nothing is looked up here; an IPv4 literal still goes as an address.
+TEST(Socks5hUpstream, TargetNamesGoToTheProxyUnresolved) {
+    ScriptedPeer proxy([](ScriptedPeer& self, TestSocket& connection) {
+        std::string request;
+        if (!AcceptSocks5(connection, &request)) return;
+        self.Record(request);
+        ServeOrigin(self, connection);
+    });
+    relay::SetNameLookupForTesting(CountingLookup);
+    g_lookups = 0;
+    TestRelay relay("socks5h", proxy.Port());
+    EXPECT_EQ(ResponseBody(relay, "GET http://private.test:8080/a HTTP/1.1\r\n\r\n"), "#1");
+    EXPECT_EQ(ResponseBody(relay, "GET http://10.1.2.3/b HTTP/1.1\r\n\r\n"), "#1");
+    relay::SetNameLookupForTesting(nullptr);
+    EXPECT_EQ(g_lookups.load(), 0);
+    const auto records = proxy.Records();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0], Bytes({5, 1, 0, 3, 12}) + "private.test" + Port(8080));
+    EXPECT_EQ(records[2], Bytes({5, 1, 0, 1, 10, 1, 2, 3}) + Port(80));
 }
 
 TEST(Socks5Upstream, CredentialsAndAnIpv6Target) {

@@ -151,6 +151,7 @@ TEST(TextToInt, ReadsLikeFormattedStreamInput) {
 
 TEST(UpstreamScheme, AnyLetterCaseAndNothingElse) {
     EXPECT_EQ(relay::KindFromScheme("SOCKS5"), relay::UpstreamKind::Socks5);
+    EXPECT_EQ(relay::KindFromScheme("Socks5H"), relay::UpstreamKind::Socks5h);
     EXPECT_EQ(relay::KindFromScheme("Socks4A"), relay::UpstreamKind::Socks4a);
     EXPECT_EQ(relay::KindFromScheme("socks4"), relay::UpstreamKind::Socks4);
     EXPECT_EQ(relay::KindFromScheme("HTTPS"), relay::UpstreamKind::Https);
