@@ -11,6 +11,7 @@
 
 #include <exception>
 #include <memory>
+#include <string_view>
 
 #include "frame/debug_trace.h"
 #include "proxy/board/board_access.h"
@@ -106,7 +107,9 @@ void CProxyObject::ApplyProxyConfig(const wchar_t* value) {
 
 void __cdecl CProxyObject::OnConfigChanged(void* context, const wchar_t* message) {
     if (context == nullptr || message == nullptr) return;
-    const std::wstring key = message;
+    // The key is compared where it stands: a copy could fail for want of
+    // memory, in a callback no exception may leave.
+    const std::wstring_view key = message;
     if (key.empty() || key != kSettingName) return;
     static_cast<CProxyObject*>(context)->ApplyProxyConfig(message + key.size() + 1);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // What a relay shares with its detached threads. Each of them holds a
-// reference, so the last one to finish frees it, whichever that is.
+// reference, so the last one to finish frees it, whichever that is. It holds
+// its own reference on the socket library, released after everything else it
+// owns, so that the relay's owner may release its own at any time.
 
 #include <atomic>
 #include <memory>
@@ -15,7 +17,9 @@ public:
     RelayShared();
 
     // False when the events could not be created; the relay then never starts.
-    bool Usable() const { return stop_.valid() && connection_waiting_.valid() && short_of_workers_.valid(); }
+    bool Usable() const {
+        return winsock_.Started() && stop_.valid() && connection_waiting_.valid() && short_of_workers_.valid();
+    }
 
     WSAEVENT StopEvent() const { return stop_.get(); }
     // Also closes the listening socket.
@@ -68,6 +72,10 @@ public:
     void TurnAwayOne();
 
 private:
+    // One reference for the relay's whole life, not one per thread: Wine
+    // counts WSAStartup and WSACleanup without a lock, and the threads of a
+    // busy relay come and go all the time.
+    WinsockUse winsock_;
     CriticalSection lock_;
     UpstreamInfo upstream_;  // guarded by lock_
     int idle_ = 0;           // guarded by lock_: workers waiting in Accept

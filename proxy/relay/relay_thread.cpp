@@ -13,7 +13,6 @@ struct RelayThreadStart {
 };
 
 DWORD RunRelayThread(void* argument) {
-    const WinsockUse winsock;
     const std::unique_ptr<RelayThreadStart> start(static_cast<RelayThreadStart*>(argument));
     start->routine(start->shared);
     return 0;

@@ -1,7 +1,7 @@
 #pragma once
 // The threads of a relay (workers and the doorkeeper). Each holds its own
-// reference on the shared state and on the socket library, so that the relay
-// and its owner may go while the thread is still finishing.
+// reference on the shared state, so that the relay and its owner may go while
+// the thread is still finishing.
 
 #include <memory>
 
