@@ -37,8 +37,14 @@ void RelayShared::CloseListener() {
 UniqueSocket RelayShared::Accept() {
     WSAEVENT waitSet[] = {stop_.get(), connection_waiting_.get()};
     for (;;) {
-        const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, WSA_INFINITE, FALSE);
+        const DWORD woken = WSAWaitForMultipleEvents(2, waitSet, FALSE, kIdleRetirementMs, FALSE);
         std::lock_guard<CriticalSection> locked(lock_);
+        if (woken == WSA_WAIT_TIMEOUT) {
+            // After a burst, the workers beyond the spares go again.
+            if (idle_ <= kSpareWorkers) continue;
+            --idle_;
+            return UniqueSocket();
+        }
         if (woken == WSA_WAIT_EVENT_0 + 1 && listener_) {
             UniqueSocket client(accept(listener_.get(), nullptr, nullptr));
             // Nothing to take is no failure: the connection was reset while

@@ -46,9 +46,11 @@ public:
     // to be created, which takes milliseconds under Wine.
     static constexpr int kSpareWorkers = 2;
     static constexpr int kMaxIdleWorkers = 8;
+    // A waiting worker beyond the spares ends after waiting this long.
+    static constexpr DWORD kIdleRetirementMs = 5000;
     // The next browser connection, for a waiting worker; none once the relay
-    // stops or accepting fails for good. The worker no longer counts as
-    // waiting either way.
+    // stops, accepting fails for good, or the worker is not needed any more.
+    // The worker no longer counts as waiting either way.
     UniqueSocket Accept();
     bool NeedsSpareWorker();
     // After a connection: true when the worker is to wait for another.
