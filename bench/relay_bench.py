@@ -160,19 +160,25 @@ def direct_socks5_setup(socks_port, target_port, user, password):
         return time.perf_counter() - start
 
 
+def read_head(connection):
+    """An HTTP head and whatever came behind it."""
+    data = b""
+    while b"\r\n\r\n" not in data:
+        more = connection.recv(65536)
+        if not more:
+            raise OSError("closed before the end of the head")
+        data += more
+    return data.split(b"\r\n\r\n", 1)
+
+
 def http_connect_setup(proxy_port, target_port):
     start = time.perf_counter()
     with socket.create_connection(("127.0.0.1", proxy_port)) as c:
         c.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         c.sendall(f"CONNECT 127.0.0.1:{target_port} HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n".encode())
-        reply = b""
-        while b"\r\n\r\n" not in reply:
-            more = c.recv(4096)
-            if not more:
-                raise SystemExit("CONNECT closed")
-            reply += more
-        if b" 200 " not in reply.split(b"\r\n", 1)[0]:
-            raise SystemExit(f"CONNECT refused: {reply[:60]!r}")
+        head, _ = read_head(c)
+        if b" 200 " not in head.split(b"\r\n", 1)[0]:
+            raise SystemExit(f"CONNECT refused: {head[:60]!r}")
         return time.perf_counter() - start
 
 
@@ -185,13 +191,7 @@ def concurrent_requests(relay_port, origin_port, count):
             with socket.create_connection(("127.0.0.1", relay_port), timeout=60) as c:
                 barrier.wait(60)
                 c.sendall(f"GET http://127.0.0.1:{origin_port}/bytes/{1000 + i} HTTP/1.1\r\nHost: o\r\n\r\n".encode())
-                data = b""
-                while b"\r\n\r\n" not in data:
-                    more = c.recv(65536)
-                    if not more:
-                        raise OSError("closed")
-                    data += more
-                head, body = data.split(b"\r\n\r\n", 1)
+                _, body = read_head(c)
                 while len(body) < 1000 + i:
                     more = c.recv(65536)
                     if not more:

@@ -47,6 +47,16 @@ protected:
                           kCurlTimeoutMs);
     }
 
+    // An object started with document on the initial-value board; applied
+    // receives the settings it applied.
+    ProxyObject* StartFromBoard(const std::wstring& document, std::vector<AppliedProxy>& applied) {
+        const InitialValueBoard board(document);
+        ProxyObject* object = service_->Create();
+        if (object == nullptr || !object->vtbl->start(object)) return nullptr;
+        applied = service_->TakeApplied();
+        return object;
+    }
+
     // The relay's port from the setting the library applied, or 0.
     static std::uint16_t RelayPort(const AppliedProxy& applied) {
         const std::string prefix = "127.0.0.1:";
@@ -70,12 +80,9 @@ std::uint16_t SocksRoad::socks5Port_ = 0;
 }  // namespace
 
 TEST_F(SocksRoad, CurlReachesTheOriginThroughTheRelayTheBoardStarted) {
-    const InitialValueBoard board(Socks5Document());
-    ProxyObject* object = service_->Create();
+    std::vector<AppliedProxy> applied;
+    ProxyObject* object = StartFromBoard(Socks5Document(), applied);
     ASSERT_NE(object, nullptr);
-    ASSERT_TRUE(object->vtbl->start(object));
-
-    const std::vector<AppliedProxy> applied = service_->TakeApplied();
     ASSERT_EQ(applied.size(), 1u);
     const std::uint16_t port = RelayPort(applied[0]);
     ASSERT_GE(port, 10000) << applied[0];
@@ -119,11 +126,9 @@ TEST_F(SocksRoad, EachSocksSettingReplacesTheRelayWhichSearchesFromTheFirstPortA
 
 // A socks5h entry runs the relay too, and the SOCKS server resolves the name.
 TEST_F(SocksRoad, Socks5hLeavesTheNameToTheSocksServer) {
-    const InitialValueBoard board(Socks5Document(L"socks5h"));
-    ProxyObject* object = service_->Create();
+    std::vector<AppliedProxy> applied;
+    ProxyObject* object = StartFromBoard(Socks5Document(L"socks5h"), applied);
     ASSERT_NE(object, nullptr);
-    ASSERT_TRUE(object->vtbl->start(object));
-    const std::vector<AppliedProxy> applied = service_->TakeApplied();
     ASSERT_EQ(applied.size(), 1u);
     ASSERT_GE(RelayPort(applied[0]), 10000) << applied[0];
     const RunResult page = Fetch(*applied[0].proxyList, "localhost");
@@ -137,11 +142,9 @@ TEST_F(SocksRoad, Socks5hLeavesTheNameToTheSocksServer) {
 // download runs: the process lives on, the download's connection is closed,
 // and the library leaves the process as soon as its last thread has.
 TEST_F(SocksRoad, DeletingAndUnloadingDuringADownloadIsSafe) {
-    const InitialValueBoard board(Socks5Document());
-    ProxyObject* object = service_->Create();
+    std::vector<AppliedProxy> applied;
+    ProxyObject* object = StartFromBoard(Socks5Document(), applied);
     ASSERT_NE(object, nullptr);
-    ASSERT_TRUE(object->vtbl->start(object));
-    const std::vector<AppliedProxy> applied = service_->TakeApplied();
     ASSERT_EQ(applied.size(), 1u);
     TestSocket browser = TestSocket::Connect(RelayPort(applied[0]));
     constexpr std::size_t kDownload = 50 * 1000 * 1000;
