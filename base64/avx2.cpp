@@ -1,0 +1,92 @@
+// The kernel for CPUs with AVX2: 24 bytes to 32 characters a step, and back;
+// the SSSE3 blocks, in their VEX forms, for what is left over.
+//
+// GCC does not realign the stack of a 64-bit Windows function for a 32-byte
+// spill, so the Windows builds assemble this file with every aligned vector
+// move turned into an unaligned one (see CMakeLists.txt).
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "base64/kernel.h"
+#include "base64/scalar.h"
+#include "base64/target.h"
+#include "base64/vector_tables.h"
+
+RERIDU_TARGET_BEGIN("avx2")
+#include "base64/vector_codec.h"
+
+namespace {
+
+struct V256 {
+    using Vec = __m256i;
+    static constexpr unsigned kBytes = 32;
+    static constexpr std::uint32_t kAllBytes = 0xFFFFFFFF;
+
+    static Vec Load(const unsigned char* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    static void Store(unsigned char* p, Vec v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+    // Byte shuffles stay within 16-byte lanes: each lane gets its own four
+    // groups. Reads 28 bytes.
+    static Vec LoadGroups(const unsigned char* p) {
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(V128::Load(p)), V128::Load(p + 12), 1);
+    }
+    static Vec Lanes(const Lane& lane) { return _mm256_broadcastsi128_si256(V128::Lanes(lane)); }
+    static Vec Bytes(int b) { return _mm256_set1_epi8(static_cast<char>(b)); }
+    static Vec Words(int w) { return _mm256_set1_epi32(w); }
+    static Vec And(Vec a, Vec b) { return _mm256_and_si256(a, b); }
+    static Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
+    static Vec Add(Vec a, Vec b) { return _mm256_add_epi8(a, b); }
+    static Vec SubSaturated(Vec a, Vec b) { return _mm256_subs_epu8(a, b); }
+    static Vec Greater(Vec a, Vec b) { return _mm256_cmpgt_epi8(a, b); }
+    static Vec Equal(Vec a, Vec b) { return _mm256_cmpeq_epi8(a, b); }
+    static Vec Shuffle(Vec table, Vec index) { return _mm256_shuffle_epi8(table, index); }
+    static Vec MulHigh16(Vec a, Vec b) { return _mm256_mulhi_epu16(a, b); }
+    static Vec MulLow16(Vec a, Vec b) { return _mm256_mullo_epi16(a, b); }
+    static Vec MulAddBytes(Vec a, Vec b) { return _mm256_maddubs_epi16(a, b); }
+    static Vec MulAddWords(Vec a, Vec b) { return _mm256_madd_epi16(a, b); }
+    static Vec HighNibbles(Vec a) { return _mm256_and_si256(_mm256_srli_epi32(a, 4), _mm256_set1_epi8(0x0F)); }
+    static std::uint32_t ByteMask(Vec a) { return static_cast<std::uint32_t>(_mm256_movemask_epi8(a)); }
+    static Vec JoinLanes(Vec a) { return _mm256_permutevar8x32_epi32(a, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7)); }
+};
+
+unsigned char* EncodeLine(const unsigned char* src, std::uint32_t groups, const unsigned char* srcEnd,
+                          unsigned char* dst) {
+    EncodeBlocks<V256>(src, groups, srcEnd, dst);
+    EncodeBlocks<V128>(src, groups, srcEnd, dst);
+    return base64::scalar::EncodeGroups(src, groups, dst);
+}
+
+std::uint32_t Encode(const unsigned char* src, std::uint32_t n, unsigned char* dst) {
+    return base64::scalar::EncodeLines(src, n, dst, EncodeLine);
+}
+
+std::uint32_t Decode(const unsigned char* src, std::uint32_t n, unsigned char* dst) {
+    // A block reads 32 characters, and its 32-byte store stays within the
+    // output bound (3 bytes for every 4 characters left) while 44 are left.
+    constexpr std::ptrdiff_t kBlockMargin = 44;
+    const unsigned char* const end = src + n;
+    unsigned char* out = dst;
+    BlockDecoder decoder;
+    while (end - src >= kBlockMargin) {
+        if (decoder.AtGroupBoundary()) {
+            const __m256i chars = V256::Load(src);
+            if (AlphabetMask<V256>(chars) == V256::kAllBytes) {
+                V256::Store(out, DecodeBlock<V256>(chars));
+                src += 32;
+                out += 24;
+                continue;
+            }
+        }
+        src = decoder.Step(src, out);
+    }
+    return static_cast<std::uint32_t>(decoder.Finish(src, end, out) - dst);
+}
+
+}  // namespace
+RERIDU_TARGET_END
+
+namespace base64 {
+const Kernel kAvx2Kernel = {"avx2", CpuFeature::kAvx2, Encode, Decode};
+}  // namespace base64
