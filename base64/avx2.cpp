@@ -1,4 +1,4 @@
-// The kernel for CPUs with AVX2: 24 bytes to 32 characters a step, and back;
+// The kernel for CPUs with AVX2: 24 bytes to 32 characters a block, and back;
 // the SSSE3 blocks, in their VEX forms, for what is left over.
 //
 // GCC does not realign the stack of a 64-bit Windows function for a 32-byte
@@ -51,42 +51,9 @@ struct V256 {
     static Vec JoinLanes(Vec a) { return _mm256_permutevar8x32_epi32(a, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7)); }
 };
 
-unsigned char* EncodeLine(const unsigned char* src, std::uint32_t groups, const unsigned char* srcEnd,
-                          unsigned char* dst) {
-    EncodeBlocks<V256>(src, groups, srcEnd, dst);
-    EncodeBlocks<V128>(src, groups, srcEnd, dst);
-    return base64::scalar::EncodeGroups(src, groups, dst);
-}
-
-std::uint32_t Encode(const unsigned char* src, std::uint32_t n, unsigned char* dst) {
-    return base64::scalar::EncodeLines(src, n, dst, EncodeLine);
-}
-
-std::uint32_t Decode(const unsigned char* src, std::uint32_t n, unsigned char* dst) {
-    // A block reads 32 characters, and its 32-byte store stays within the
-    // output bound (3 bytes for every 4 characters left) while 44 are left.
-    constexpr std::ptrdiff_t kBlockMargin = 44;
-    const unsigned char* const end = src + n;
-    unsigned char* out = dst;
-    BlockDecoder decoder;
-    while (end - src >= kBlockMargin) {
-        if (decoder.AtGroupBoundary()) {
-            const __m256i chars = V256::Load(src);
-            if (AlphabetMask<V256>(chars) == V256::kAllBytes) {
-                V256::Store(out, DecodeBlock<V256>(chars));
-                src += 32;
-                out += 24;
-                continue;
-            }
-        }
-        src = decoder.Step(src, out);
-    }
-    return static_cast<std::uint32_t>(decoder.Finish(src, end, out) - dst);
-}
-
 }  // namespace
-RERIDU_TARGET_END
 
 namespace base64 {
-const Kernel kAvx2Kernel = {"avx2", CpuFeature::kAvx2, Encode, Decode};
+const Kernel kAvx2Kernel = {"avx2", CpuFeature::kAvx2, Encode<V256>, Decode<V256>};
 }  // namespace base64
+RERIDU_TARGET_END

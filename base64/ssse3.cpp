@@ -1,4 +1,4 @@
-// The kernel for CPUs with SSSE3: 12 bytes to 16 characters a step, and back.
+// The kernel for CPUs with SSSE3: 12 bytes to 16 characters a block, and back.
 #include <immintrin.h>
 
 #include <cstddef>
@@ -13,25 +13,7 @@
 RERIDU_TARGET_BEGIN("ssse3")
 #include "base64/vector_codec.h"
 
-namespace {
-
-unsigned char* EncodeLine(const unsigned char* src, std::uint32_t groups, const unsigned char* srcEnd,
-                          unsigned char* dst) {
-    EncodeBlocks<V128>(src, groups, srcEnd, dst);
-    return base64::scalar::EncodeGroups(src, groups, dst);
-}
-
-std::uint32_t Encode(const unsigned char* src, std::uint32_t n, unsigned char* dst) {
-    return base64::scalar::EncodeLines(src, n, dst, EncodeLine);
-}
-
-std::uint32_t Decode(const unsigned char* src, std::uint32_t n, unsigned char* dst) {
-    return static_cast<std::uint32_t>(BlockDecoder().Finish(src, src + n, dst) - dst);
-}
-
-}  // namespace
-RERIDU_TARGET_END
-
 namespace base64 {
-const Kernel kSsse3Kernel = {"ssse3", CpuFeature::kSsse3, Encode, Decode};
+const Kernel kSsse3Kernel = {"ssse3", CpuFeature::kSsse3, Encode<V128>, Decode<V128>};
 }  // namespace base64
+RERIDU_TARGET_END

@@ -99,6 +99,22 @@ void EncodeBlocks(const unsigned char*& src, std::uint32_t& groups, const unsign
     }
 }
 
+// Decodes whole blocks where they stand while every character of the next
+// block is in the alphabet; advances src and out.
+template <class V>
+void DecodeBlocks(const unsigned char*& src, const unsigned char* end, unsigned char*& out) {
+    // A block's store stays within the output bound, 3 bytes for every 4
+    // characters left, while this many are left.
+    constexpr std::ptrdiff_t kMargin = (4 * V::kBytes + 2) / 3;
+    while (end - src >= kMargin) {
+        const auto chars = V::Load(src);
+        if (AlphabetMask<V>(chars) != V::kAllBytes) return;
+        V::Store(out, DecodeBlock<V>(chars));
+        src += V::kBytes;
+        out += V::kBytes / 4 * 3;
+    }
+}
+
 // Decodes 16 characters a step. Where all are in the alphabet and no group
 // is unfinished, they are decoded where they stand. Otherwise the whole
 // groups before the first skipped byte are kept; at a group boundary (a line
@@ -142,9 +158,8 @@ public:
         return src + 16;
     }
 
-    // Decodes the rest from src on, with the scalar decoder for the tail.
-    unsigned char* Finish(const unsigned char* src, const unsigned char* end, unsigned char* out) {
-        while (end - src >= kStepMargin) src = Step(src, out);
+    // Decodes the characters left over, and the unfinished group's.
+    unsigned char* Finish(const unsigned char* src, const unsigned char* end, unsigned char* out) const {
         base64::scalar::Decoder tail;
         out = tail.Run(stage_, stage_ + staged_, out);
         out = tail.Run(src, end, out);
@@ -171,5 +186,33 @@ private:
     unsigned char stage_[32] = {};
     unsigned staged_ = 0;
 };
+
+// A kernel's two functions over blocks of V, then of V128 for what is left.
+
+template <class V>
+unsigned char* EncodeLine(const unsigned char* src, std::uint32_t groups, const unsigned char* srcEnd,
+                          unsigned char* dst) {
+    EncodeBlocks<V>(src, groups, srcEnd, dst);
+    EncodeBlocks<V128>(src, groups, srcEnd, dst);
+    return base64::scalar::EncodeGroups(src, groups, dst);
+}
+
+template <class V>
+std::uint32_t Encode(const unsigned char* src, std::uint32_t n, unsigned char* dst) {
+    return base64::scalar::EncodeLines(src, n, dst, EncodeLine<V>);
+}
+
+template <class V>
+std::uint32_t Decode(const unsigned char* src, std::uint32_t n, unsigned char* dst) {
+    const unsigned char* const end = src + n;
+    unsigned char* out = dst;
+    BlockDecoder decoder;
+    for (;;) {
+        if (decoder.AtGroupBoundary()) DecodeBlocks<V>(src, end, out);
+        if (end - src < BlockDecoder::kStepMargin) break;
+        src = decoder.Step(src, out);
+    }
+    return static_cast<std::uint32_t>(decoder.Finish(src, end, out) - dst);
+}
 
 }  // namespace
