@@ -24,30 +24,14 @@ struct V256 {
     using Vec = __m256i;
     static constexpr unsigned kBytes = 32;
     static constexpr std::uint32_t kAllBytes = 0xFFFFFFFF;
+    RERIDU_VECTOR_OPERATIONS(_mm256, si256)
 
-    static Vec Load(const unsigned char* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
-    static void Store(unsigned char* p, Vec v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
     // Byte shuffles stay within 16-byte lanes: each lane gets its own four
     // groups. Reads 28 bytes.
     static Vec LoadGroups(const unsigned char* p) {
         return _mm256_inserti128_si256(_mm256_castsi128_si256(V128::Load(p)), V128::Load(p + 12), 1);
     }
     static Vec Lanes(const Lane& lane) { return _mm256_broadcastsi128_si256(V128::Lanes(lane)); }
-    static Vec Bytes(int b) { return _mm256_set1_epi8(static_cast<char>(b)); }
-    static Vec Words(int w) { return _mm256_set1_epi32(w); }
-    static Vec And(Vec a, Vec b) { return _mm256_and_si256(a, b); }
-    static Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
-    static Vec Add(Vec a, Vec b) { return _mm256_add_epi8(a, b); }
-    static Vec SubSaturated(Vec a, Vec b) { return _mm256_subs_epu8(a, b); }
-    static Vec Greater(Vec a, Vec b) { return _mm256_cmpgt_epi8(a, b); }
-    static Vec Equal(Vec a, Vec b) { return _mm256_cmpeq_epi8(a, b); }
-    static Vec Shuffle(Vec table, Vec index) { return _mm256_shuffle_epi8(table, index); }
-    static Vec MulHigh16(Vec a, Vec b) { return _mm256_mulhi_epu16(a, b); }
-    static Vec MulLow16(Vec a, Vec b) { return _mm256_mullo_epi16(a, b); }
-    static Vec MulAddBytes(Vec a, Vec b) { return _mm256_maddubs_epi16(a, b); }
-    static Vec MulAddWords(Vec a, Vec b) { return _mm256_madd_epi16(a, b); }
-    static Vec HighNibbles(Vec a) { return _mm256_and_si256(_mm256_srli_epi32(a, 4), _mm256_set1_epi8(0x0F)); }
-    static std::uint32_t ByteMask(Vec a) { return static_cast<std::uint32_t>(_mm256_movemask_epi8(a)); }
     static Vec JoinLanes(Vec a) { return _mm256_permutevar8x32_epi32(a, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7)); }
 };
 

@@ -20,31 +20,36 @@ namespace {
 
 using base64::vector_tables::Lane;
 
+// The operations whose intrinsics differ between register widths only in
+// their prefix (_mm, _mm256) and the suffix naming the width (si128, si256).
+#define RERIDU_VECTOR_OPERATIONS(prefix, width)                                                            \
+    static Vec Load(const unsigned char* p) { return prefix##_loadu_##width(reinterpret_cast<const Vec*>(p)); } \
+    static void Store(unsigned char* p, Vec v) { prefix##_storeu_##width(reinterpret_cast<Vec*>(p), v); }      \
+    static Vec Bytes(int b) { return prefix##_set1_epi8(static_cast<char>(b)); }                                \
+    static Vec Words(int w) { return prefix##_set1_epi32(w); }                                                  \
+    static Vec And(Vec a, Vec b) { return prefix##_and_##width(a, b); }                                         \
+    static Vec Or(Vec a, Vec b) { return prefix##_or_##width(a, b); }                                           \
+    static Vec Add(Vec a, Vec b) { return prefix##_add_epi8(a, b); }                                            \
+    static Vec SubSaturated(Vec a, Vec b) { return prefix##_subs_epu8(a, b); }                                  \
+    static Vec Greater(Vec a, Vec b) { return prefix##_cmpgt_epi8(a, b); }                                      \
+    static Vec Equal(Vec a, Vec b) { return prefix##_cmpeq_epi8(a, b); }                                        \
+    static Vec Shuffle(Vec table, Vec index) { return prefix##_shuffle_epi8(table, index); }                    \
+    static Vec MulHigh16(Vec a, Vec b) { return prefix##_mulhi_epu16(a, b); }                                   \
+    static Vec MulLow16(Vec a, Vec b) { return prefix##_mullo_epi16(a, b); }                                    \
+    static Vec MulAddBytes(Vec a, Vec b) { return prefix##_maddubs_epi16(a, b); }                               \
+    static Vec MulAddWords(Vec a, Vec b) { return prefix##_madd_epi16(a, b); }                                  \
+    static Vec HighNibbles(Vec a) { return prefix##_and_##width(prefix##_srli_epi32(a, 4), Bytes(0x0F)); }      \
+    static std::uint32_t ByteMask(Vec a) { return static_cast<std::uint32_t>(prefix##_movemask_epi8(a)); }
+
 struct V128 {
     using Vec = __m128i;
     static constexpr unsigned kBytes = 16;
     static constexpr std::uint32_t kAllBytes = 0xFFFF;
+    RERIDU_VECTOR_OPERATIONS(_mm, si128)
 
-    static Vec Load(const unsigned char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-    static void Store(unsigned char* p, Vec v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
     // Four groups of three bytes, one to a 32-bit lane's reach; reads 16.
     static Vec LoadGroups(const unsigned char* p) { return Load(p); }
     static Vec Lanes(const Lane& lane) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(lane.data())); }
-    static Vec Bytes(int b) { return _mm_set1_epi8(static_cast<char>(b)); }
-    static Vec Words(int w) { return _mm_set1_epi32(w); }
-    static Vec And(Vec a, Vec b) { return _mm_and_si128(a, b); }
-    static Vec Or(Vec a, Vec b) { return _mm_or_si128(a, b); }
-    static Vec Add(Vec a, Vec b) { return _mm_add_epi8(a, b); }
-    static Vec SubSaturated(Vec a, Vec b) { return _mm_subs_epu8(a, b); }
-    static Vec Greater(Vec a, Vec b) { return _mm_cmpgt_epi8(a, b); }
-    static Vec Equal(Vec a, Vec b) { return _mm_cmpeq_epi8(a, b); }
-    static Vec Shuffle(Vec table, Vec index) { return _mm_shuffle_epi8(table, index); }
-    static Vec MulHigh16(Vec a, Vec b) { return _mm_mulhi_epu16(a, b); }
-    static Vec MulLow16(Vec a, Vec b) { return _mm_mullo_epi16(a, b); }
-    static Vec MulAddBytes(Vec a, Vec b) { return _mm_maddubs_epi16(a, b); }
-    static Vec MulAddWords(Vec a, Vec b) { return _mm_madd_epi16(a, b); }
-    static Vec HighNibbles(Vec a) { return _mm_and_si128(_mm_srli_epi32(a, 4), _mm_set1_epi8(0x0F)); }
-    static std::uint32_t ByteMask(Vec a) { return static_cast<std::uint32_t>(_mm_movemask_epi8(a)); }
     // The 12 decoded bytes of each 16-byte lane, made contiguous.
     static Vec JoinLanes(Vec a) { return a; }
 };

@@ -56,7 +56,7 @@ constexpr std::uintptr_t kShifts[] = {0, 16};
 constexpr std::uintptr_t kShifts[] = {0, 4, 8, 12, 16, 20, 24, 28};
 #endif
 
-struct Run {
+struct KernelRun {
     const base64::Kernel* kernel;
     std::string bytes, noisyText;
     std::string encoded, decoded, decodedNoisy;
@@ -81,7 +81,7 @@ std::string Decoded(const base64::Kernel& kernel, const std::string& text) {
 }
 
 void RunKernel(void* argument) {
-    Run& run = *static_cast<Run*>(argument);
+    KernelRun& run = *static_cast<KernelRun*>(argument);
     run.encoded = Encoded(*run.kernel, run.bytes);
     run.decoded = Decoded(*run.kernel, run.encoded);
     run.decodedNoisy = Decoded(*run.kernel, run.noisyText);
@@ -102,7 +102,7 @@ TEST(Base64StackAlignment, EveryKernelGivesTheSameBytesOnAnyStackAlignment) {
     }
     for (const base64::Kernel* kernel : base64::SupportedKernels()) {
         for (std::uintptr_t shift : kShifts) {
-            Run run{kernel, bytes, noisyText, {}, {}, {}};
+            KernelRun run{kernel, bytes, noisyText, {}, {}, {}};
             CallWithStackShift(RunKernel, &run, shift);
             EXPECT_EQ(run.encoded, text) << kernel->name << ", shift " << shift;
             EXPECT_EQ(run.decoded, bytes) << kernel->name << ", shift " << shift;
