@@ -124,8 +124,9 @@ void DecodeBlocks(const unsigned char*& src, const unsigned char* end, unsigned 
 // is unfinished, they are decoded where they stand. Otherwise the whole
 // groups before the first skipped byte are kept; at a group boundary (a line
 // break, blanks between groups) the run of skipped bytes is stepped over, and
-// anywhere else the alphabet characters are packed together behind the
-// unfinished group's and decoded from there.
+// anywhere else the alphabet characters are packed together on a stage,
+// behind the unfinished group's, and decoded from there a few blocks at a
+// time.
 class BlockDecoder {
 public:
     // A step reads 16 characters and its 16-byte stores stay within the
@@ -153,13 +154,7 @@ public:
             keep &= V128::kAllBytes << whole;
         }
         staged_ += Compact(chars, keep, stage_ + staged_);
-        if (staged_ >= 4) {
-            V128::Store(out, DecodeBlock<V128>(V128::Load(stage_)));
-            out += staged_ / 4 * 3;
-            const unsigned unfinished = staged_ % 4;
-            std::memmove(stage_, stage_ + staged_ - unfinished, unfinished);
-            staged_ = unfinished;
-        }
+        if (staged_ >= kFlushAt) Flush(out);
         return src + 16;
     }
 
@@ -172,6 +167,18 @@ public:
     }
 
 private:
+    // Decodes the whole groups of the stage, a block at a time, and keeps
+    // the characters of the unfinished group.
+    void Flush(unsigned char*& out) {
+        const unsigned whole = staged_ / 4 * 4;
+        for (unsigned done = 0; done < whole; done += 16) {
+            V128::Store(out, DecodeBlock<V128>(V128::Load(stage_ + done)));
+            out += (whole - done < 16 ? whole - done : 16) / 4 * 3;
+        }
+        std::memcpy(stage_, stage_ + whole, 4);
+        staged_ -= whole;
+    }
+
     // Appends the bytes of `chars` whose bits are set in `keep` at dst,
     // writing up to 16 bytes there; returns how many were kept.
     static unsigned Compact(__m128i chars, std::uint32_t keep, unsigned char* dst) {
@@ -187,8 +194,13 @@ private:
         return table.count[low] + table.count[high];
     }
 
-    // The characters of the unfinished group, then room for a step's worth.
-    unsigned char stage_[32] = {};
+    // The stage is decoded once it holds this many characters: the loads
+    // then find the compacted characters in the cache rather than still on
+    // their way from the stores.
+    static constexpr unsigned kFlushAt = 64;
+    // Up to kFlushAt - 1 characters, a step's compaction behind them, and
+    // the rest of the last block that a flush loads.
+    unsigned char stage_[kFlushAt + 32] = {};
     unsigned staged_ = 0;
 };
 
