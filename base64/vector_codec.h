@@ -63,10 +63,11 @@ constexpr Lane kDropFourth = {2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1
 template <class V>
 typename V::Vec EncodeBlock(typename V::Vec groups) {
     const auto spread = V::Shuffle(groups, V::Lanes(kGroupSpread));
-    const auto first_third = V::MulHigh16(V::And(spread, V::Words(0x0FC0FC00)), V::Words(0x04000040));
-    const auto second_fourth = V::MulLow16(V::And(spread, V::Words(0x003F03F0)), V::Words(0x01000010));
-    const auto values = V::Or(first_third, second_fourth);
-    const auto row = V::Or(V::SubSaturated(values, V::Bytes(51)), V::And(V::Greater(V::Bytes(26), values), V::Bytes(13)));
+    const auto firstAndThird = V::MulHigh16(V::And(spread, V::Words(0x0FC0FC00)), V::Words(0x04000040));
+    const auto secondAndFourth = V::MulLow16(V::And(spread, V::Words(0x003F03F0)), V::Words(0x01000010));
+    const auto values = V::Or(firstAndThird, secondAndFourth);
+    const auto upperCase = V::Greater(V::Bytes(26), values);
+    const auto row = V::Or(V::SubSaturated(values, V::Bytes(51)), V::And(upperCase, V::Bytes(13)));
     return V::Add(values, V::Shuffle(V::Lanes(kCharOffsets), row));
 }
 

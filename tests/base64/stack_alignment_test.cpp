@@ -65,8 +65,9 @@ struct KernelRun {
 std::string Encoded(const base64::Kernel& kernel, const std::string& bytes) {
     const auto n = static_cast<std::uint32_t>(bytes.size());
     std::string text(*base64::EncodedSizeBound(n), '\0');
-    const int written = base64::EncodeWith(kernel, reinterpret_cast<const unsigned char*>(bytes.data()), n,
-                                           reinterpret_cast<unsigned char*>(text.data()), static_cast<std::uint32_t>(text.size()));
+    const int written =
+        base64::EncodeWith(kernel, reinterpret_cast<const unsigned char*>(bytes.data()), n,
+                           reinterpret_cast<unsigned char*>(text.data()), static_cast<std::uint32_t>(text.size()));
     text.resize(static_cast<size_t>(written));
     return text;
 }
