@@ -37,7 +37,9 @@ struct V256 {
 
 }  // namespace
 
-namespace base64 {
-const Kernel kAvx2Kernel = {"avx2", CpuFeature::kAvx2, Encode<V256>, Decode<V256>};
-}  // namespace base64
 RERIDU_TARGET_END
+
+namespace base64 {
+// Constant: no initialiser runs at load, on whatever CPU that is.
+constexpr Kernel kAvx2Kernel = {"avx2", CpuFeature::kAvx2, Encode<V256>, Decode<V256>};
+}  // namespace base64

@@ -6,7 +6,7 @@
 
 namespace base64 {
 
-const Kernel kScalarKernel = {"scalar", CpuFeature::kNone, scalar::Encode, scalar::Decode};
+constexpr Kernel kScalarKernel = {"scalar", CpuFeature::kNone, scalar::Encode, scalar::Decode};
 
 namespace {
 

@@ -13,7 +13,9 @@
 RERIDU_TARGET_BEGIN("ssse3")
 #include "base64/vector_codec.h"
 
-namespace base64 {
-const Kernel kSsse3Kernel = {"ssse3", CpuFeature::kSsse3, Encode<V128>, Decode<V128>};
-}  // namespace base64
 RERIDU_TARGET_END
+
+namespace base64 {
+// Constant: no initialiser runs at load, on whatever CPU that is.
+constexpr Kernel kSsse3Kernel = {"ssse3", CpuFeature::kSsse3, Encode<V128>, Decode<V128>};
+}  // namespace base64
