@@ -113,6 +113,9 @@ void DecodeBlocks(const unsigned char*& src, const unsigned char* end, unsigned 
     // characters left, while this many are left.
     constexpr std::ptrdiff_t kMargin = (4 * V::kBytes + 2) / 3;
     while (end - src >= kMargin) {
+        // The hardware's stream prefetch stops at each 4 KiB page; asking a
+        // kilobyte ahead keeps long texts coming across the boundaries.
+        _mm_prefetch(reinterpret_cast<const char*>(src) + 1024, _MM_HINT_T0);
         const auto chars = V::Load(src);
         if (AlphabetMask<V>(chars) != V::kAllBytes) return;
         V::Store(out, DecodeBlock<V>(chars));
