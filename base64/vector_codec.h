@@ -115,7 +115,8 @@ void DecodeBlocks(const unsigned char*& src, const unsigned char* end, unsigned 
     while (end - src >= kMargin) {
         // The hardware's stream prefetch stops at each 4 KiB page; asking a
         // kilobyte ahead keeps long texts coming across the boundaries.
-        _mm_prefetch(reinterpret_cast<const char*>(src) + 1024, _MM_HINT_T0);
+        // (An address, not a pointer: it may lie past the end of the text.)
+        _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(src) + 1024), _MM_HINT_T0);
         const auto chars = V::Load(src);
         if (AlphabetMask<V>(chars) != V::kAllBytes) return;
         V::Store(out, DecodeBlock<V>(chars));
