@@ -1,30 +1,69 @@
-// Decodes arbitrary text and round-trips arbitrary bytes; any result outside
-// the size bounds, or a round trip that changes the bytes, is a crash.
+// Every kernel the CPU runs must write the scalar kernel's bytes, within the
+// size bounds: decoding the input itself (arbitrary noise), encoding the
+// input repeated up to several lines' worth, decoding that encoding (clean
+// lines), and decoding it with the input's bytes strewn through it. The
+// encoding must also decode back to what was encoded. Anything else aborts.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "base64/base64.h"
+#include "base64/kernel.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using Operation = int (*)(const base64::Kernel&, const Bytes&, Bytes&);
+
+int EncodeInto(const base64::Kernel& kernel, const Bytes& in, Bytes& out) {
+    const auto n = static_cast<std::uint32_t>(in.size());
+    out.assign(*base64::EncodedSizeBound(n), 0);
+    return base64::EncodeWith(kernel, in.data(), n, out.data(), static_cast<std::uint32_t>(out.size()));
+}
+
+int DecodeInto(const base64::Kernel& kernel, const Bytes& in, Bytes& out) {
+    const auto n = static_cast<std::uint32_t>(in.size());
+    out.assign(*base64::DecodedSizeBound(n), 0);
+    return base64::DecodeWith(kernel, reinterpret_cast<const char*>(in.data()), n, out.data(),
+                              static_cast<std::uint32_t>(out.size()));
+}
+
+// The scalar kernel's result, after checking that every kernel agrees.
+Bytes Agreed(Operation operation, const Bytes& in) {
+    static const std::vector<const base64::Kernel*> kernels = base64::SupportedKernels();
+    Bytes expected;
+    const int expectedLength = operation(*kernels.front(), in, expected);
+    if (expectedLength < 0 || static_cast<size_t>(expectedLength) > expected.size()) std::abort();
+    expected.resize(static_cast<size_t>(expectedLength));
+    Bytes actual;
+    for (const base64::Kernel* kernel : kernels) {
+        const int length = operation(*kernel, in, actual);
+        if (length != expectedLength) std::abort();
+        if (std::memcmp(actual.data(), expected.data(), expected.size()) != 0) std::abort();
+    }
+    return expected;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (size == 0 || size > (1u << 20)) return 0;
-    const auto n = static_cast<std::uint32_t>(size);
+    const Bytes input(data, data + size);
+    Agreed(DecodeInto, input);
 
-    std::vector<unsigned char> decoded(*base64::DecodedSizeBound(n));
-    const int decodedLength = base64::Decode(reinterpret_cast<const char*>(data), n, decoded.data(),
-                                             static_cast<std::uint32_t>(decoded.size()));
-    if (decodedLength < 0 || static_cast<size_t>(decodedLength) > decoded.size()) std::abort();
+    Bytes plain;
+    const size_t copies = 1 + data[0] % 8;
+    for (size_t i = 0; i < copies; ++i) plain.insert(plain.end(), input.begin(), input.end());
+    const Bytes clean = Agreed(EncodeInto, plain);
+    if (Agreed(DecodeInto, clean) != plain) std::abort();
 
-    std::vector<unsigned char> encoded(*base64::EncodedSizeBound(n));
-    const int encodedLength = base64::Encode(data, n, encoded.data(), static_cast<std::uint32_t>(encoded.size()));
-    if (encodedLength <= 0 || static_cast<size_t>(encodedLength) > encoded.size()) std::abort();
-
-    std::vector<unsigned char> back(*base64::DecodedSizeBound(static_cast<std::uint32_t>(encodedLength)));
-    const int backLength = base64::Decode(reinterpret_cast<const char*>(encoded.data()),
-                                          static_cast<std::uint32_t>(encodedLength), back.data(),
-                                          static_cast<std::uint32_t>(back.size()));
-    if (backLength != static_cast<int>(size)) std::abort();
-    for (size_t i = 0; i < size; ++i)
-        if (back[i] != data[i]) std::abort();
+    const size_t stride = 1 + data[size - 1] % 64;
+    Bytes noisy;
+    for (size_t i = 0; i < clean.size(); ++i) {
+        if (i % stride == 0) noisy.push_back(data[(i / stride) % size]);
+        noisy.push_back(clean[i]);
+    }
+    Agreed(DecodeInto, noisy);
     return 0;
 }

@@ -153,7 +153,7 @@ TEST_P(Base64Test, EncodingMatchesReferenceAcrossSizes) {
     Harness codec(GetParam());
     std::mt19937 random(2);
     std::vector<size_t> sizes;
-    for (size_t n = 1; n <= 64; ++n) sizes.push_back(n);
+    for (size_t n = 1; n <= 200; ++n) sizes.push_back(n);
     for (size_t line : {1536u, 3072u, 4608u, 1536u * 100})
         for (size_t n = line - 4; n <= line + 4; ++n) sizes.push_back(n);
     for (size_t n = 100; n < 20000; n += 997) sizes.push_back(n);
@@ -190,6 +190,28 @@ TEST_P(Base64Test, DecoderSkipsEverythingOutsideTheAlphabet) {
         noisy += c;
     }
     EXPECT_EQ(codec.Decode(noisy), bytes);
+}
+
+TEST_P(Base64Test, DecoderSkipsRunsOfAnyLengthAtAnyPlace) {
+    // Runs between groups, inside them, across vector blocks, and longer
+    // than a block; a run's bytes are the same or all different.
+    Harness codec(GetParam());
+    std::mt19937 random(4);
+    const std::string bytes = RandomBytes(3000, random);
+    const std::string clean = codec.Encode(bytes);
+    const std::string junk = "\r\n =\t\x80\xff-.\x01*";
+    for (size_t stride : {1, 2, 3, 4, 5, 7, 8, 12, 15, 16, 17, 31, 32, 33, 48, 64, 100, 2048}) {
+        for (size_t run : {1, 2, 3, 4, 5, 15, 16, 17, 33, 70}) {
+            std::string noisy;
+            for (size_t i = 0; i < clean.size(); ++i) {
+                if (i % stride == 0) {
+                    for (size_t j = 0; j < run; ++j) noisy += junk[stride % 2 == 0 ? 0 : (i + j) % junk.size()];
+                }
+                noisy += clean[i];
+            }
+            ASSERT_EQ(codec.Decode(noisy), bytes) << "every " << stride << " characters, " << run << " skipped";
+        }
+    }
 }
 
 TEST_P(Base64Test, EncodeRefusesBadArgumentsWithoutWriting) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 
 struct Base64Codec {
     const char* name;
@@ -13,6 +14,8 @@ struct Base64Codec {
     int (*encode)(const unsigned char* src, std::uint32_t srclen, unsigned char* dst, std::uint32_t dstlen);
     int (*decode)(const char* src, std::uint32_t srclen, unsigned char* dst, std::uint32_t dstlen);
 };
+
+inline void PrintTo(const Base64Codec& codec, std::ostream* out) { *out << codec.name; }
 
 class Base64Test : public ::testing::TestWithParam<Base64Codec> {};
 
