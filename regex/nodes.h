@@ -750,10 +750,12 @@ public:
     // prefers them; shared with the end node.
     template <class End>
     bool iterate(param& p, It pos) const;
-    template <class End>
-    void step_iterate(param& p, const sub_expr<It>* owner, const backref_tag<It>& saved) const;
-    template <class End>
-    bool restep_iterate(param& p, It& pos, const sub_expr<It>* owner) const;
+    // Iteratively: pushes choice, owned by owner (this or the end node), and
+    // goes on; takes a choice of type Choice back.
+    template <class End, class Choice>
+    void step_iterate(param& p, const sub_expr<It>* owner, Choice choice) const;
+    template <class End, class Choice>
+    bool restep_iterate(param& p, It& pos) const;
 
     std::uint32_t record() const { return record_; }
     width_range width() const override { return q_.scale(entry_->width()); }

@@ -40,8 +40,10 @@ struct match_limits {
     static constexpr std::uint64_t unlimited = ~std::uint64_t{0};
 
     // Heap the iterative engine may take for backtracking state; a search
-    // that needs more fails as if nothing had matched.
-    std::size_t backtrack_bytes = std::size_t{64} << 20;
+    // that needs more raises hetero_stack::budget_exceeded, a std::bad_alloc.
+    // 0 leaves it to the search: a share per character of the text, so that
+    // deeper texts can be followed, within what the process can spare.
+    std::size_t backtrack_bytes = 0;
     // Node visits a call may make, for callers that run untrusted patterns:
     // backtracking can take time exponential in the text's length. Running
     // out raises match_limit_exceeded.
