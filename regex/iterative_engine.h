@@ -268,8 +268,9 @@ bool lookbehind_assertion<It, Negative>::restep_impl(param& p, It& pos) const {
     assertion_frame<It> frame = pop_choice<It, assertion_frame<It>>(p);
     std::size_t count = 0;
     restore_records(p, nested_, p.stack->template top_array<backref_tag<It>>(count));
-    // A condition is decided by the first start where the body matches.
-    const bool decided = frame.body_matched && else_ != nullptr;
+    // A condition is decided by the first start where the body matches, and
+    // so is an assertion whose body records nothing (see the recursive engine).
+    const bool decided = frame.body_matched && (else_ != nullptr || nested_.count == 0);
     if (!decided && frame.candidate != frame.last_candidate) {
         ++frame.candidate;
         frame.body_matched = false;
@@ -480,7 +481,7 @@ template <class It, bool Greedy>
 template <class End>
 bool end_quantifier<It, Greedy>::step_impl(param& p, It& pos) const {
     backref_tag<It>& record = p.records[quantifier_->record()];
-    if (record.earlier_valid && record.earlier_start == pos) {
+    if (quantifier_->ends_loop(record, pos)) {
         p.next = quantifier_->next();
         return true;
     }

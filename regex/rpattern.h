@@ -44,9 +44,10 @@ struct match_limits {
     // 0 leaves it to the search: a share per character of the text, so that
     // deeper texts can be followed, within what the process can spare.
     std::size_t backtrack_bytes = 0;
-    // Node visits a call may make, for callers that run untrusted patterns:
-    // backtracking can take time exponential in the text's length. Running
-    // out raises match_limit_exceeded.
+    // Node visits a call may make, each repetition of a quantified atom
+    // counted as one, for callers that run untrusted patterns: backtracking
+    // can take time exponential in the text's length. Running out raises
+    // match_limit_exceeded.
     std::uint64_t steps = unlimited;
 };
 
@@ -105,6 +106,8 @@ protected:
     std::unique_ptr<literal_finder> finder_;       // jumps to the leading literal, if there is one
     char_table leading_;                           // characters that can begin a match, when has_leading_
     bool has_leading_ = false;                     // every match begins with a character of leading_
+    char_table leading_run_;                       // see compiled_pattern::leading_run, when has_leading_run_
+    bool has_leading_run_ = false;
     std::string replacement_;                      // the replacement text, normalized under flag_normalize
     subst_list substitution_;                      // replacement_ as read
 };

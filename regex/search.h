@@ -139,18 +139,21 @@ bool searcher<It>::try_positions(It istart, It iend) {
                 if (attempt<End>(pos)) return true;
             }
         }
-        if (!pattern_.has_leading_) {
-            for (It pos = istart;; ++pos) {
-                if (attempt<End>(pos)) return true;
-                if (pos == last) return false;
-            }
-        }
-        // A local copy, so the scan over characters that cannot begin a
-        // match reads nothing an attempt might have written.
+        // Local copies, so the scans over characters that cannot begin a
+        // match read nothing an attempt might have written.
         const char_table leading = pattern_.leading_;
-        const It stop = last == iend ? iend : last + 1;
-        for (It pos = istart; pos != stop; ++pos)
-            if (leading.test(static_cast<unsigned char>(*pos)) && attempt<End>(pos)) return true;
+        const char_table run = pattern_.leading_run_;
+        for (It pos = istart; pos <= last;) {
+            if (pattern_.has_leading_ && !leading.test(static_cast<unsigned char>(*pos))) {
+                ++pos;
+                continue;
+            }
+            if (attempt<End>(pos)) return true;
+            if (pattern_.has_leading_run_)
+                while (pos != iend && run.test(static_cast<unsigned char>(*pos))) ++pos;
+            if (pos == iend) return false;
+            ++pos;
+        }
         return false;
     } else {
         for (It pos = istart;; ++pos) {
