@@ -49,6 +49,11 @@ struct compiled_pattern {
     RegexFlags flags = 0;                       // as given, less flag_rightmost for an anchored pattern
     leading_chars leading;                      // what can begin a match, when has_leading
     bool has_leading = false;
+    // Every match begins with an unbounded repetition of these characters,
+    // and nothing in the pattern reads a record: when an attempt fails, so
+    // does every later start inside the run of them it began with.
+    char_table leading_run;
+    bool has_leading_run = false;
 };
 
 template <class It>
@@ -87,6 +92,7 @@ private:
                                                       // conditional: those of its condition
         sub_expr<It>* condition = nullptr;            // conditional: its look-around condition, if any
         bool is_condition = false;                    // look-around: the condition of the enclosing conditional
+        bool self_contained = true;                   // nothing inside captures or reads a record so far
         std::vector<chain> alternatives;              // finished alternatives
         chain current;                                // the alternative being read
     };
@@ -94,8 +100,7 @@ private:
     // The alternatives of a group, linked to its end.
     struct linked_alternatives {
         std::vector<const sub_expr<It>*> heads;  // first node of each
-        width_range width{unbounded_width, 0};   // over all of them
-        bool simple = true;                      // all are simple
+        group_contents contents;                 // what the compiler found in them
     };
 
     // What the first atom of the pattern was; decides the anchored shortcuts.
@@ -121,6 +126,8 @@ private:
     std::uint32_t new_group(bool capturing);
     bool at_pattern_start() const;
 
+    // The current group holds a backreference, condition or recursion.
+    void reads_records();
     void resolve_references();
     std::uint32_t group_of_capture(std::uint32_t capture) const;
     void settle_search_shortcuts(const match_group<It>& group0, const open_group& frame);
@@ -136,6 +143,7 @@ private:
     std::vector<match_backref_t<It, ch_neq_nocase_t>*> nocase_backrefs_;
     std::vector<match_conditional<It>*> group_conditions_;
     leading_token leading_ = leading_token::other;
+    bool pattern_reads_records_ = false;                   // see reads_records
     compiled_pattern<It> result_;
 };
 
@@ -156,11 +164,12 @@ compiled_pattern<It> compiler<It>::compile() {
                 open_group& frame = frames_.back();
                 finish_alternative(frame);
                 linked_alternatives linked = link_alternatives(frame);
-                group0->close(std::move(linked.heads), linked.width, linked.simple, 1, result_.group_count - 1);
+                const width_range width = linked.contents.width;
+                group0->close(std::move(linked.heads), linked.contents);
                 group0->set_next(arena_.make<end_of_pattern<It>>());
                 resolve_references();
                 result_.top = group0;
-                result_.width = linked.width;
+                result_.width = width;
                 result_.capture_count = static_cast<std::uint32_t>(capture_groups_.size());
                 settle_search_shortcuts(*group0, frame);
                 return std::move(result_);
@@ -273,18 +282,22 @@ void compiler<It>::open(const perl_syntax::group_opening& opening) {
             chain& c = frames_.back().current;
             append(c, arena_.make<match_recurse<It>>(), {0, unbounded_width}, false);
             result_.recursion_allowed = false;
+            reads_records();
             return;
         }
         case group_kind::modifiers_only: {
             // An empty group: the modifiers end with it.
             auto* group = arena_.make<match_group<It>>(new_group(false), arena_);
-            group->close({group->end()}, {0, 0}, true, result_.group_count, 0);
+            group_contents empty;
+            empty.first_nested = result_.group_count;
+            group->close({group->end()}, empty);
             closed_[group->number()] = true;
             add_atom(group, false, true);
             return;
         }
         case group_kind::capturing:
         case group_kind::non_capturing: {
+            if (opening.kind == group_kind::capturing) frames_.back().self_contained = false;
             auto* group = arena_.make<match_group<It>>(new_group(opening.kind == group_kind::capturing), arena_);
             push_frame(frame_kind::group, opening.flags, group->end()).group = group;
             return;
@@ -299,6 +312,7 @@ void compiler<It>::open(const perl_syntax::group_opening& opening) {
             auto* conditional = arena_.make<match_conditional<It>>(new_group(false), arena_);
             push_frame(frame_kind::conditional, opening.flags, conditional->end()).construct = conditional;
             if (opening.kind == group_kind::conditional_on_group) {
+                reads_records();
                 conditional->set_group_condition(opening.number);
                 group_conditions_.push_back(conditional);
                 return;
@@ -344,6 +358,8 @@ void compiler<It>::finish_alternative(open_group& frame) {
 template <class It>
 typename compiler<It>::linked_alternatives compiler<It>::link_alternatives(open_group& frame) {
     linked_alternatives linked;
+    group_contents& contents = linked.contents;
+    contents.width = {unbounded_width, 0};
     for (chain& c : frame.alternatives) {
         if (c.tail != nullptr) {
             c.tail->set_next(frame.end);
@@ -351,10 +367,19 @@ typename compiler<It>::linked_alternatives compiler<It>::link_alternatives(open_
         } else {
             linked.heads.push_back(frame.end);
         }
-        linked.width = {std::min(linked.width.min, c.width.min), std::max(linked.width.max, c.width.max)};
-        linked.simple = linked.simple && c.simple;
+        contents.width = {std::min(contents.width.min, c.width.min), std::max(contents.width.max, c.width.max)};
+        contents.simple = contents.simple && c.simple;
     }
+    contents.first_nested = frame.first_nested;
+    contents.nested_count = result_.group_count - frame.first_nested;
+    contents.self_contained = frame.self_contained;
     return linked;
+}
+
+template <class It>
+void compiler<It>::reads_records() {
+    pattern_reads_records_ = true;
+    frames_.back().self_contained = false;
 }
 
 template <class It>
@@ -362,7 +387,7 @@ void compiler<It>::close() {
     open_group& frame = frames_.back();
     finish_alternative(frame);
     linked_alternatives linked = link_alternatives(frame);
-    const std::uint32_t nested = result_.group_count - frame.first_nested;
+    width_range& width = linked.contents.width;
     flags_ = frame.outer_flags;
 
     sub_expr<It>* atom = frame.construct;
@@ -370,37 +395,38 @@ void compiler<It>::close() {
     switch (frame.kind) {
         case frame_kind::group:
         case frame_kind::atomic:
-            frame.group->close(std::move(linked.heads), linked.width, linked.simple, frame.first_nested, nested);
+            frame.group->close(std::move(linked.heads), linked.contents);
             number = frame.group->number();
             atom = frame.kind == frame_kind::group ? static_cast<sub_expr<It>*>(frame.group)
                                                    : arena_.make<independent_group<It>>(frame.group, arena_);
             break;
         case frame_kind::lookaround:
-            frame.group->close(std::move(linked.heads), linked.width, linked.simple, frame.first_nested, nested);
+            frame.group->close(std::move(linked.heads), linked.contents);
             frame.lookaround->close(frame.group);
             break;
         case frame_kind::conditional: {
             auto* conditional = static_cast<match_conditional<It>*>(frame.construct);
             const sub_expr<It>* yes = linked.heads[0];
             const sub_expr<It>* no = linked.heads.size() > 1 ? linked.heads[1] : conditional->end();
-            if (linked.heads.size() == 1) linked.width.min = 0;  // the missing no branch matches empty
+            if (linked.heads.size() == 1) width.min = 0;  // the missing no branch matches empty
             if (frame.condition != nullptr) {
                 frame.condition->set_next(yes);
                 frame.lookaround->set_else(no);
                 conditional->set_assertion_condition(frame.condition);
             }
-            conditional->close(yes, no, linked.width);
+            conditional->close(yes, no, width);
             number = conditional->number();
             break;
         }
     }
     if (number != no_group) {
         closed_[number] = true;
-        closed_widths_[number] = linked.width;
+        closed_widths_[number] = width;
     }
 
     const open_group closed = std::move(frame);
     frames_.pop_back();
+    frames_.back().self_contained = frames_.back().self_contained && closed.self_contained;
     if (closed.is_condition) {
         // The look-around decides the enclosing conditional, whose branches follow.
         frames_.back().condition = closed.construct;
@@ -483,6 +509,7 @@ void compiler<It>::append(chain& c, sub_expr<It>* n, width_range width, bool sim
 
 template <class It>
 sub_expr<It>* compiler<It>::make_backref(std::uint32_t capture) {
+    reads_records();
     width_range width{0, unbounded_width};
     if (capture < capture_groups_.size() && closed_[capture_groups_[capture]])
         width = closed_widths_[capture_groups_[capture]];
@@ -551,6 +578,15 @@ void compiler<It>::settle_search_shortcuts(const match_group<It>& group0, const 
     if (!(result_.flags & flag_rightmost) && (result_.flags & flag_single_line) && one_alternative &&
         leading_ == leading_token::dot_star)
         result_.can_start_anywhere = false;
+
+    if (one_alternative && !pattern_reads_records_) {
+        // Groups of one alternative around the repetition change only records, which nothing reads.
+        const sub_expr<It>* n = group0.alternatives()[0];
+        for (const match_group<It>* group; (group = dynamic_cast<const match_group<It>*>(n)) != nullptr &&
+                                           group->alternative_count() == 1;)
+            n = group->alternatives()[0];
+        result_.has_leading_run = n->repeats_one_char(result_.leading_run);
+    }
 
     result_.has_leading = group0.first_chars(result_.leading);
     if (result_.has_leading && one_alternative) {

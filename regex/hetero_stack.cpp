@@ -1,5 +1,6 @@
 #include "regex/hetero_stack.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -11,7 +12,10 @@
 namespace regex {
 namespace {
 
-constexpr std::size_t kHeapBlock = 64 * 1024;
+// Heap blocks start small and grow with the stack, so a deep search makes
+// a few hundred allocations rather than thousands.
+constexpr std::size_t kSmallestHeapBlock = 64 * 1024;
+constexpr std::size_t kLargestHeapBlock = 4 * 1024 * 1024;
 
 // The type's name as a reader would write it, where the compiler's ABI can say.
 std::string readable_name(const std::type_info& type) {
@@ -44,11 +48,25 @@ hetero_stack::~hetero_stack() {
     }
 }
 
-void hetero_stack::check_type(const std::byte* slot, const std::type_info& requested) const {
+void hetero_stack::check_type(const std::byte* slot, const std::type_info& requested, std::uintptr_t marks) const {
     if (current_->used < kSlot) throw type_error(requested, typeid(void));
-    const std::type_info* actual = nullptr;
-    std::memcpy(&actual, slot, sizeof actual);
-    if (*actual != requested) throw type_error(requested, *actual);
+    std::uintptr_t word = 0;
+    std::memcpy(&word, slot, sizeof word);
+    const auto* actual = reinterpret_cast<const std::type_info*>(word & ~kTagged);
+    // The address alone settles it unless the platform keeps copies of type_info.
+    if ((word & kTagged) != marks || (actual != &requested && *actual != requested))
+        throw type_error(requested, *actual);
+}
+
+const void* hetero_stack::top_tag() const {
+    if (current_->used < kSlot) throw type_error(typeid(void), typeid(void));
+    const std::byte* type_slot = top_type_slot();
+    std::uintptr_t word = 0;
+    std::memcpy(&word, type_slot, sizeof word);
+    if (!(word & kTagged)) throw type_error(typeid(void), *reinterpret_cast<const std::type_info*>(word));
+    const void* tag = nullptr;
+    std::memcpy(&tag, type_slot - kSlot, sizeof tag);
+    return tag;
 }
 
 std::byte* hetero_stack::reserve(std::size_t bytes) {
@@ -58,8 +76,10 @@ std::byte* hetero_stack::reserve(std::size_t bytes) {
             next = spare_;
             spare_ = nullptr;
         } else {
-            const std::size_t size = bytes > kHeapBlock ? bytes : kHeapBlock;
-            if (allocated_ + size + sizeof(block) > budget_) throw budget_exceeded();
+            std::size_t size = std::max(std::min(std::max(allocated_ / 4, kSmallestHeapBlock), kLargestHeapBlock), bytes);
+            const std::size_t room = budget_ > allocated_ + sizeof(block) ? budget_ - allocated_ - sizeof(block) : 0;
+            if (size > room) size = room;
+            if (size < bytes) throw budget_exceeded();
             // Header and storage in one allocation; operator new aligns for any fundamental type.
             void* memory = ::operator new(sizeof(block) + size);
             allocated_ += size + sizeof(block);

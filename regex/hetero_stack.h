@@ -7,15 +7,20 @@
 // up to a byte budget, and are released as the stack shrinks (one spare is
 // kept, so a stack that breathes across a block edge does not thrash).
 //
-// Every item carries its type, written above the value:
-//     ... | value, padded to 8 | type | value, padded to 8 | type |  <- top
-// An array item also carries its length:
-//     ... | elements, padded to 8 | count | type of array_of<T> |
+// Every item carries its type, written above the value; a slot is one
+// pointer wide, so a 32-bit process spends half the bytes a 64-bit one does:
+//     ... | value, padded to a slot | type | value, padded | type |  <- top
+// An array item also carries its length, and a tagged item a word that can
+// be read without knowing the value's type (the matcher names the node that
+// owns a choice with it):
+//     ... | elements, padded | count | type of array_of<T> |
+//     ... | value, padded | tag | type, low bit set |
 // Popping checks the type and raises type_error on a mismatch. Values must
 // be trivially copyable: cut() drops whole runs of items without looking at
 // them, so nothing may need destroying.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -67,7 +72,7 @@ public:
         check_storable<T>();
         std::byte* at = reserve(padded(sizeof(T)) + kSlot);
         std::memcpy(at, &value, sizeof(T));
-        write_type(at + padded(sizeof(T)), typeid(T));
+        write_type(at + padded(sizeof(T)), typeid(T), 0);
         return std::launder(reinterpret_cast<T*>(at));
     }
 
@@ -77,6 +82,36 @@ public:
         std::memcpy(&value, top_address<T>(), sizeof(T));
         release(padded(sizeof(T)) + kSlot);
         return value;
+    }
+
+    template <class T>
+    T* push_tagged(const T& value, const void* tag) {
+        check_storable<T>();
+        std::byte* at = reserve(padded(sizeof(T)) + 2 * kSlot);
+        std::memcpy(at, &value, sizeof(T));
+        std::memcpy(at + padded(sizeof(T)), &tag, sizeof tag);
+        write_type(at + padded(sizeof(T)) + kSlot, typeid(T), kTagged);
+        return std::launder(reinterpret_cast<T*>(at));
+    }
+
+    // The tag of the item on top, which must be a tagged one.
+    const void* top_tag() const;
+
+    template <class T>
+    T pop_tagged() {
+        std::byte* type_slot = top_type_slot();
+        check_type(type_slot, typeid(T), kTagged);
+        T value;
+        std::memcpy(&value, type_slot - kSlot - padded(sizeof(T)), sizeof(T));
+        release(padded(sizeof(T)) + 2 * kSlot);
+        return value;
+    }
+
+    template <class T>
+    T& top_tagged() {
+        std::byte* type_slot = top_type_slot();
+        check_type(type_slot, typeid(T), kTagged);
+        return *std::launder(reinterpret_cast<T*>(type_slot - kSlot - padded(sizeof(T))));
     }
 
     template <class T>
@@ -91,15 +126,15 @@ public:
         std::byte* at = reserve(bytes + 2 * kSlot);
         if (count != 0) std::memcpy(at, values, sizeof(T) * count);
         std::memcpy(at + bytes, &count, sizeof count);
-        write_type(at + bytes + kSlot, typeid(array_of<T>));
+        write_type(at + bytes + kSlot, typeid(array_of<T>), 0);
         return std::launder(reinterpret_cast<T*>(at));
     }
 
     // The array on top, in place; count receives its length.
     template <class T>
     T* top_array(std::size_t& count) {
-        std::byte* type_slot = current_->data + current_->used - kSlot;
-        check_type(type_slot, typeid(array_of<T>));
+        std::byte* type_slot = top_type_slot();
+        check_type(type_slot, typeid(array_of<T>), 0);
         std::memcpy(&count, type_slot - kSlot, sizeof count);
         return std::launder(reinterpret_cast<T*>(type_slot - kSlot - padded(sizeof(T) * count)));
     }
@@ -112,8 +147,11 @@ public:
     }
 
 private:
-    static constexpr std::size_t kSlot = 8;         // one type word or count word
+    static constexpr std::size_t kSlot = sizeof(void*);  // one type, count or tag word
     static constexpr std::size_t kFirstBlock = 2048;
+    // Set in a type word above a tagged item; type_info objects are at least
+    // pointer-aligned, so the bit is free.
+    static constexpr std::uintptr_t kTagged = 1;
 
     struct block {
         block* previous;     // the block below this one
@@ -125,23 +163,27 @@ private:
     template <class T>
     static void check_storable() {
         static_assert(std::is_trivially_copyable_v<T>, "hetero_stack drops items without destroying them");
-        static_assert(alignof(T) <= kSlot, "hetero_stack keeps 8-byte alignment");
-        static_assert(sizeof(const std::type_info*) <= kSlot && sizeof(std::size_t) <= kSlot);
+        static_assert(alignof(T) <= kSlot, "hetero_stack aligns items to a pointer");
+        static_assert(sizeof(std::uintptr_t) <= kSlot && sizeof(std::size_t) <= kSlot);
     }
     static constexpr std::size_t padded(std::size_t n) { return (n + kSlot - 1) / kSlot * kSlot; }
 
+    std::byte* top_type_slot() const { return current_->data + current_->used - kSlot; }
+
     template <class T>
     std::byte* top_address() {
-        std::byte* type_slot = current_->data + current_->used - kSlot;
-        check_type(type_slot, typeid(T));
+        std::byte* type_slot = top_type_slot();
+        check_type(type_slot, typeid(T), 0);
         return type_slot - padded(sizeof(T));
     }
 
-    static void write_type(std::byte* slot, const std::type_info& type) {
-        const std::type_info* p = &type;
-        std::memcpy(slot, &p, sizeof p);
+    static void write_type(std::byte* slot, const std::type_info& type, std::uintptr_t marks) {
+        const std::uintptr_t word = reinterpret_cast<std::uintptr_t>(&type) | marks;
+        std::memcpy(slot, &word, sizeof word);
     }
-    void check_type(const std::byte* slot, const std::type_info& requested) const;
+    // Raises type_error unless the item whose type word is at slot has the
+    // requested type and marks.
+    void check_type(const std::byte* slot, const std::type_info& requested, std::uintptr_t marks) const;
 
     std::byte* reserve(std::size_t bytes);
     void release(std::size_t bytes);

@@ -6,18 +6,22 @@
 //
 // step() matches one node, moves the position and names the next node in
 // p.next (none when the match is complete). A node that leaves a choice or a
-// change behind pushes its data and then a choice_point naming itself. When
-// a step fails, the loop pops choice points and hands each to its owner's
-// restep(), which pops the owner's data and either undoes its change and
-// fails on (false) or resumes forward from a new position and node (true).
+// change behind pushes its data as a tagged item whose tag names the node.
+// When a step fails, the loop hands the top item to the node its tag names:
+// restep() pops the data and either undoes its change and fails on (false)
+// or resumes forward from a new position and node (true).
+//
+// A choice holds only what cannot be worked out again when it is taken back:
+// a long match leaves one per iteration and alternative, and that memory is
+// what limits how deep a text the engine can follow.
 //
 // Constructs whose body is a separate match (atomic groups and look-arounds)
-// push a snapshot of the records the body may change, an assertion_frame and
-// their choice point; the frame becomes p.barrier. The body's end node finds
-// the frame there and cuts the stack back to it, discarding the body's
-// choices at once; the snapshot below puts the records back if the matcher
-// ever backtracks past the construct. A (?R) pushes a snapshot of every
-// record and a recursion_frame; end_of_pattern returns through it.
+// push a snapshot of the records the body may change and then their
+// assertion_frame as their choice; the frame becomes p.barrier. The body's
+// end node finds the frame there and cuts the stack back to it, discarding
+// the body's choices at once; the snapshot below puts the records back if
+// the matcher ever backtracks past the construct. A (?R) pushes a snapshot of
+// every record and its recursion_frame; end_of_pattern returns through it.
 
 #include <algorithm>
 
@@ -26,36 +30,32 @@
 
 namespace regex::detail {
 
-// Names the node whose data lies just below it on the stack.
-template <class It>
-struct choice_point {
-    const sub_expr<It>* owner;
-};
-
 template <class It, class T>
-void push_choice(match_param<It>& p, const sub_expr<It>* owner, const T& data) {
-    p.stack->push(data);
-    p.stack->push(choice_point<It>{owner});
+T* push_choice(match_param<It>& p, const sub_expr<It>* owner, const T& data) {
+    return p.stack->push_tagged(data, owner);
 }
 
-// Pushes a construct's snapshot, frame and choice point and makes the frame the barrier.
+template <class It, class T>
+T pop_choice(match_param<It>& p) {
+    return p.stack->template pop_tagged<T>();
+}
+
+// Pushes a construct's snapshot and frame and makes the frame the barrier.
 template <class It>
 assertion_frame<It>* enter_body(match_param<It>& p, const sub_expr<It>* owner, nested_groups groups,
                                 const assertion_frame<It>& frame) {
     save_records(p, groups);
-    assertion_frame<It>* f = p.stack->push(frame);
-    p.stack->push(choice_point<It>{owner});
+    assertion_frame<It>* f = push_choice(p, owner, frame);
     f->mark = p.stack->mark();
     p.barrier = f;
     return f;
 }
 
-// Takes a construct's choice point, frame and snapshot back off the stack,
-// putting the records back; returns the frame.
+// Takes a construct's frame and snapshot back off the stack, putting the
+// records back; returns the frame.
 template <class It>
-assertion_frame<It> leave_body(match_param<It>& p, nested_groups groups, bool pop_choice) {
-    if (pop_choice) p.stack->template pop<choice_point<It>>();
-    const assertion_frame<It> frame = p.stack->template pop<assertion_frame<It>>();
+assertion_frame<It> leave_body(match_param<It>& p, nested_groups groups) {
+    const assertion_frame<It> frame = pop_choice<It, assertion_frame<It>>(p);
     std::size_t count = 0;
     restore_records(p, groups, p.stack->template top_array<backref_tag<It>>(count));
     drop_records(p);
@@ -75,7 +75,7 @@ bool run_iterative(match_param<It>& p, It pos) {
         while (!forward) {
             if (stack.mark() == base) return false;
             p.guard->on_step();
-            forward = stack.template pop<choice_point<It>>().owner->template restep<End>(p, pos);
+            forward = static_cast<const sub_expr<It>*>(stack.top_tag())->template restep<End>(p, pos);
         }
         n = p.next;
         if (n == nullptr) {
@@ -93,24 +93,26 @@ bool simple_node<Derived, It>::step_impl(param& p, It& pos) const {
     return true;
 }
 
-// Where a group resumes when backtracking reaches it.
+// Where a group resumes when backtracking reaches it. A numbered group finds
+// where it was entered in its record's iteration start, which everything
+// after it has put back by then, and keeps the value that start had before.
 template <class It>
 struct alternative_choice {
-    It start;                  // where the group was entered
-    It saved_istart;           // the record's iteration start before that
-    std::uint32_t alternative; // the alternative being tried
+    It position;                // numbered: the record's earlier iteration start; else where the group was entered
+    std::uint32_t alternative;  // the alternative being tried
 };
 
 template <class It>
 template <class End>
 bool match_group<It>::step_impl(param& p, It& pos) const {
     if (!admits<End>(p, pos)) return false;
-    It saved{};
     if (number_ != no_group) {
-        saved = p.records[number_].istart;
-        p.records[number_].istart = pos;
+        It& istart = p.records[number_].istart;
+        push_choice(p, this, alternative_choice<It>{istart, 0});
+        istart = pos;
+    } else if (alternatives_.size() > 1) {
+        push_choice(p, this, alternative_choice<It>{pos, 0});
     }
-    if (number_ != no_group || alternatives_.size() > 1) push_choice(p, this, alternative_choice<It>{pos, saved, 0});
     p.next = alternatives_[0];
     return true;
 }
@@ -118,14 +120,14 @@ bool match_group<It>::step_impl(param& p, It& pos) const {
 template <class It>
 template <class End>
 bool match_group<It>::restep_impl(param& p, It& pos) const {
-    alternative_choice<It> choice = p.stack->template pop<alternative_choice<It>>();
+    alternative_choice<It>& choice = p.stack->template top_tagged<alternative_choice<It>>();
     if (++choice.alternative < alternatives_.size()) {
-        push_choice(p, this, choice);
-        pos = choice.start;
+        pos = number_ != no_group ? p.records[number_].istart : choice.position;
         p.next = alternatives_[choice.alternative];
         return true;
     }
-    if (number_ != no_group) p.records[number_].istart = choice.saved_istart;
+    if (number_ != no_group) p.records[number_].istart = choice.position;
+    pop_choice<It, alternative_choice<It>>(p);
     return false;
 }
 
@@ -152,7 +154,7 @@ bool end_group<It>::step_impl(param& p, It& pos) const {
 template <class It>
 template <class End>
 bool end_group<It>::restep_impl(param& p, It&) const {
-    const saved_span<It> span = p.stack->template pop<saved_span<It>>();
+    const saved_span<It> span = pop_choice<It, saved_span<It>>(p);
     backref_tag<It>& record = p.records[number_];
     record.first = span.first;
     record.second = span.second;
@@ -182,7 +184,7 @@ bool independent_group<It>::body_stepped(param& p, It&) const {
 template <class It>
 template <class End>
 bool independent_group<It>::restep_impl(param& p, It&) const {
-    leave_body(p, nested_, false);
+    leave_body(p, nested_);
     return false;
 }
 
@@ -206,7 +208,7 @@ bool lookahead_assertion<It, Negative>::body_stepped(param& p, It& pos) const {
         p.next = this->next_;
         return true;
     } else {
-        pos = leave_body(p, nested_, true).position;
+        pos = leave_body(p, nested_).position;
         p.next = else_;
         return else_ != nullptr;
     }
@@ -215,7 +217,7 @@ bool lookahead_assertion<It, Negative>::body_stepped(param& p, It& pos) const {
 template <class It, bool Negative>
 template <class End>
 bool lookahead_assertion<It, Negative>::restep_impl(param& p, It& pos) const {
-    const assertion_frame<It> frame = leave_body(p, nested_, false);
+    const assertion_frame<It> frame = leave_body(p, nested_);
     // Positive, after the body matched: what followed failed, and the body is not re-entered.
     if (frame.body_matched) return false;
     pos = frame.position;
@@ -254,7 +256,7 @@ bool lookbehind_assertion<It, Negative>::body_stepped(param& p, It& pos) const {
         p.next = this->next_;
         return true;
     } else {
-        leave_body(p, nested_, true);
+        leave_body(p, nested_);
         p.next = else_;
         return else_ != nullptr;
     }
@@ -263,16 +265,16 @@ bool lookbehind_assertion<It, Negative>::body_stepped(param& p, It& pos) const {
 template <class It, bool Negative>
 template <class End>
 bool lookbehind_assertion<It, Negative>::restep_impl(param& p, It& pos) const {
-    assertion_frame<It> frame = p.stack->template pop<assertion_frame<It>>();
+    assertion_frame<It> frame = pop_choice<It, assertion_frame<It>>(p);
     std::size_t count = 0;
     restore_records(p, nested_, p.stack->template top_array<backref_tag<It>>(count));
-    // A condition is decided by the first start where the body matches.
-    const bool decided = frame.body_matched && else_ != nullptr;
+    // A condition is decided by the first start where the body matches, and
+    // so is an assertion whose body records nothing (see the recursive engine).
+    const bool decided = frame.body_matched && (else_ != nullptr || nested_.count == 0);
     if (!decided && frame.candidate != frame.last_candidate) {
         ++frame.candidate;
         frame.body_matched = false;
-        assertion_frame<It>* f = p.stack->push(frame);
-        p.stack->push(choice_point<It>{this});
+        assertion_frame<It>* f = push_choice(p, this, frame);
         f->mark = p.stack->mark();
         p.barrier = f;
         pos = frame.candidate;
@@ -304,7 +306,7 @@ bool match_conditional<It>::step_impl(param& p, It& pos) const {
 template <class It>
 template <class End>
 bool match_conditional<It>::restep_impl(param& p, It&) const {
-    p.records[number_].istart = p.stack->template pop<saved_istart<It>>().istart;
+    p.records[number_].istart = pop_choice<It, saved_istart<It>>(p).istart;
     return false;
 }
 
@@ -313,8 +315,7 @@ template <class End>
 bool match_recurse<It>::step_impl(param& p, It& pos) const {
     if (p.recursion != nullptr && p.recursion->start == pos) return false;
     backref_tag<It>* saved = p.stack->push_array(p.records, p.record_count);
-    p.recursion = p.stack->push(recursion_frame<It>{p.recursion, this, pos, saved});
-    p.stack->push(choice_point<It>{this});
+    p.recursion = push_choice(p, this, recursion_frame<It>{p.recursion, this, pos, saved});
     p.next = p.top;
     return true;
 }
@@ -322,7 +323,7 @@ bool match_recurse<It>::step_impl(param& p, It& pos) const {
 template <class It>
 template <class End>
 bool match_recurse<It>::restep_impl(param& p, It&) const {
-    p.recursion = p.stack->template pop<recursion_frame<It>>().previous;
+    p.recursion = pop_choice<It, recursion_frame<It>>(p).previous;
     drop_records(p);
     return false;
 }
@@ -351,7 +352,7 @@ bool end_of_pattern<It>::step_impl(param& p, It& pos) const {
 template <class It>
 template <class End>
 bool end_of_pattern<It>::restep_impl(param& p, It&) const {
-    recursion_frame<It>* frame = p.stack->template pop<returned_recursion<It>>().frame;
+    recursion_frame<It>* frame = pop_choice<It, returned_recursion<It>>(p).frame;
     std::swap_ranges(p.records, p.records + p.record_count, frame->saved);
     p.recursion = frame;
     return false;
@@ -382,7 +383,7 @@ bool atom_quantifier<It, Atom, Greedy>::step_impl(param& p, It& pos) const {
 template <class It, class Atom, bool Greedy>
 template <class End>
 bool atom_quantifier<It, Atom, Greedy>::restep_impl(param& p, It& pos) const {
-    backoff b = p.stack->template pop<backoff>();
+    backoff b = pop_choice<It, backoff>(p);
     do {
         if (!advance<End>(p, b)) {
             if constexpr (records_group) p.records[atom_->number()] = b.before;
@@ -392,47 +393,68 @@ bool atom_quantifier<It, Atom, Greedy>::restep_impl(param& p, It& pos) const {
     return resume<End>(p, pos, b);
 }
 
-// Where a group quantifier resumes: the loop state to put back when its
-// choices run out, and whether it last entered the group or went on.
+// Where a group quantifier resumes: whether it last entered the group or
+// went on, and what to put back when its choices run out. On entry that is
+// the loop's whole state as an enclosing loop left it; at the end of an
+// iteration only the start that the shift dropped, since the rest follows
+// from the record as it stands when the choice is taken back.
 template <class It>
-struct loop_choice {
+struct loop_entry {
     loop_state<It> saved;
     bool iterating;
 };
 
-template <class It, bool Greedy>
-template <class End>
-void group_quantifier<It, Greedy>::step_iterate(param& p, const sub_expr<It>* owner,
-                                                const backref_tag<It>& before) const {
-    std::uint32_t& count = p.records[record_].iteration_count;
-    const std::uint32_t wanted = Greedy ? q_.max : q_.min;
-    const bool iterating = count < wanted;
-    push_choice(p, owner, loop_choice<It>{loop_state<It>::of(before), iterating});
-    if (iterating) ++count;
-    p.next = iterating ? entry_ : this->next_;
+template <class It>
+struct loop_turn {
+    It earlier_start;
+    bool earlier_valid;
+    bool iterating;
+};
+
+template <class It>
+void restore_loop(backref_tag<It>& record, const loop_entry<It>& choice) {
+    choice.saved.restore(record);
+}
+
+template <class It>
+void restore_loop(backref_tag<It>& record, const loop_turn<It>& choice) {
+    record.current_start = record.earlier_start;
+    record.current_valid = true;
+    record.earlier_start = choice.earlier_start;
+    record.earlier_valid = choice.earlier_valid;
 }
 
 template <class It, bool Greedy>
-template <class End>
-bool group_quantifier<It, Greedy>::restep_iterate(param& p, It& pos, const sub_expr<It>* owner) const {
-    loop_choice<It> choice = p.stack->template pop<loop_choice<It>>();
+template <class End, class Choice>
+void group_quantifier<It, Greedy>::step_iterate(param& p, const sub_expr<It>* owner, Choice choice) const {
+    std::uint32_t& count = p.records[record_].iteration_count;
+    choice.iterating = count < (Greedy ? q_.max : q_.min);
+    push_choice(p, owner, choice);
+    if (choice.iterating) ++count;
+    p.next = choice.iterating ? entry_ : this->next_;
+}
+
+template <class It, bool Greedy>
+template <class End, class Choice>
+bool group_quantifier<It, Greedy>::restep_iterate(param& p, It& pos) const {
+    Choice& choice = p.stack->template top_tagged<Choice>();
     backref_tag<It>& record = p.records[record_];
     if (choice.iterating) {
         --record.iteration_count;
         if (Greedy && record.iteration_count >= q_.min) {
-            push_choice(p, owner, loop_choice<It>{choice.saved, false});
+            choice.iterating = false;
             pos = record.current_start;
             p.next = this->next_;
             return true;
         }
     } else if (!Greedy && record.iteration_count < q_.max) {
         ++record.iteration_count;
-        push_choice(p, owner, loop_choice<It>{choice.saved, true});
+        choice.iterating = true;
         pos = record.current_start;
         p.next = entry_;
         return true;
     }
-    choice.saved.restore(record);
+    restore_loop(record, pop_choice<It, Choice>(p));
     return false;
 }
 
@@ -440,42 +462,42 @@ template <class It, bool Greedy>
 template <class End>
 bool group_quantifier<It, Greedy>::step_impl(param& p, It& pos) const {
     backref_tag<It>& record = p.records[record_];
-    const backref_tag<It> before = record;
+    const loop_entry<It> choice{loop_state<It>::of(record), false};
     record.iteration_count = 0;
     record.earlier_valid = false;
     record.current_start = pos;
     record.current_valid = true;
-    step_iterate<End>(p, this, before);
+    step_iterate<End>(p, this, choice);
     return true;
 }
 
 template <class It, bool Greedy>
 template <class End>
 bool group_quantifier<It, Greedy>::restep_impl(param& p, It& pos) const {
-    return restep_iterate<End>(p, pos, this);
+    return restep_iterate<End, loop_entry<It>>(p, pos);
 }
 
 template <class It, bool Greedy>
 template <class End>
 bool end_quantifier<It, Greedy>::step_impl(param& p, It& pos) const {
     backref_tag<It>& record = p.records[quantifier_->record()];
-    if (record.earlier_valid && record.earlier_start == pos) {
+    if (quantifier_->ends_loop(record, pos)) {
         p.next = quantifier_->next();
         return true;
     }
-    const backref_tag<It> before = record;
+    const loop_turn<It> choice{record.earlier_start, record.earlier_valid, false};
     record.earlier_start = record.current_start;
     record.earlier_valid = record.current_valid;
     record.current_start = pos;
     record.current_valid = true;
-    quantifier_->template step_iterate<End>(p, this, before);
+    quantifier_->template step_iterate<End>(p, this, choice);
     return true;
 }
 
 template <class It, bool Greedy>
 template <class End>
 bool end_quantifier<It, Greedy>::restep_impl(param& p, It& pos) const {
-    return quantifier_->template restep_iterate<End>(p, pos, this);
+    return quantifier_->template restep_iterate<End, loop_turn<It>>(p, pos);
 }
 
 }  // namespace regex::detail

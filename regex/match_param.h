@@ -43,9 +43,16 @@ public:
         if (--steps_left_ == 0) throw work_exhausted();
     }
 
+    // After a quantifier matched its atom count times in a row, which costs
+    // as much as that many steps.
+    void on_repetitions(std::uint32_t count) {
+        if (count >= steps_left_) throw work_exhausted();
+        steps_left_ -= count;
+    }
+
 private:
     std::uintptr_t stack_limit_;  // the recursion stops below this address (stacks grow down)
-    std::uint64_t steps_left_;    // node visits still allowed
+    std::uint64_t steps_left_;    // node visits and atom repetitions still allowed
 };
 
 // An active (?R): where its caller continues once the whole pattern has

@@ -60,6 +60,12 @@ public:
     virtual width_range width() const { return {0, 0}; }
     // False when the node cannot tell which characters begin it.
     virtual bool first_chars(leading_chars&) const { return false; }
+    // True for a repetition of one character at a time with no upper bound,
+    // and then chars receives exactly the characters it repeats.
+    virtual bool repeats_one_char(char_table& chars) const {
+        static_cast<void>(chars);
+        return false;
+    }
 };
 
 template <class It>
@@ -324,6 +330,18 @@ public:
 template <class It>
 class end_group;
 
+// What the compiler learns about a group's contents when it closes.
+struct group_contents {
+    width_range width;               // over all alternatives
+    bool simple = true;              // every alternative is a chain of simple nodes
+    std::uint32_t first_nested = 0;  // first group number inside
+    std::uint32_t nested_count = 0;  // how many groups inside
+    // Nothing inside captures or reads a record (no capturing group,
+    // backreference, condition or recursion): what the contents match
+    // depends on the text and the position alone.
+    bool self_contained = true;
+};
+
 // Alternatives that rejoin at end_. A numbered group records its span
 // through its end_group; an unnumbered one is the body of a look-around,
 // and its alternatives end in the look-around's own end node.
@@ -338,13 +356,13 @@ public:
 
     // Called once, when the closing parenthesis has been read. Each entry is
     // the first node of an alternative whose last node already leads to end().
-    void close(std::vector<const sub_expr<It>*> alternatives, width_range width, bool simple,
-               std::uint32_t first_nested, std::uint32_t nested_count);
+    void close(std::vector<const sub_expr<It>*> alternatives, const group_contents& contents);
 
     std::uint32_t number() const { return number_; }
     const sub_expr<It>* end() const { return end_; }
-    std::uint32_t first_nested() const { return first_nested_; }
-    std::uint32_t nested_count() const { return nested_count_; }
+    std::uint32_t first_nested() const { return contents_.first_nested; }
+    std::uint32_t nested_count() const { return contents_.nested_count; }
+    bool self_contained() const { return contents_.self_contained; }
     std::size_t alternative_count() const { return alternatives_.size(); }
     const std::vector<const sub_expr<It>*>& alternatives() const { return alternatives_; }
 
@@ -360,7 +378,7 @@ public:
 
     void set_next(const sub_expr<It>* next) override;
     sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
-    width_range width() const override { return width_; }
+    width_range width() const override { return contents_.width; }
     bool first_chars(leading_chars& out) const override;
 
 private:
@@ -376,10 +394,7 @@ private:
     std::vector<const sub_expr<It>*> alternatives_;    // first node of each alternative, in order
     char_table firsts_;                                // characters that can begin some alternative
     bool has_firsts_ = false;                          // every alternative could tell its first characters
-    bool simple_ = false;                              // every alternative is a chain of simple nodes
-    width_range width_;                                // over all alternatives
-    std::uint32_t first_nested_ = 0;                   // first group number inside
-    std::uint32_t nested_count_ = 0;                   // how many groups inside
+    group_contents contents_;                          // as the compiler found them
 };
 
 // Records the span of a numbered group and goes on after the group.
@@ -688,9 +703,20 @@ public:
     }
     width_range width() const override { return q_.scale(atom_->width()); }
     bool first_chars(leading_chars& out) const override { return repeated_first_chars(*atom_, q_.min, out); }
+    bool repeats_one_char(char_table& chars) const override {
+        if (!one_char_atom || q_.max != repeat_bounds::unbounded) return false;
+        leading_chars first;
+        atom_->first_chars(first);
+        chars = first.chars;
+        return true;
+    }
 
 private:
     static constexpr bool records_group = std::is_same_v<Atom, match_group<It>>;
+    // Atoms that match one character of a set they can name exactly.
+    static constexpr bool one_char_atom =
+        std::is_same_v<Atom, match_char_t<It>> || std::is_same_v<Atom, match_charset_t<It>> ||
+        std::is_same_v<Atom, match_any_t<It, eol_t>> || std::is_same_v<Atom, match_any_t<It, eos_t>>;
     using backoff = std::conditional_t<records_group, group_atom_backoff<It>, atom_backoff<It>>;
 
     // Takes as many repetitions as the quantifier prefers to start with: the
@@ -730,14 +756,21 @@ class end_quantifier;
 // keeps the count and the starts of the last two iterations: an iteration
 // that ends where the one before it began has consumed nothing twice over,
 // and the loop stops there.
+//
+// An unbounded loop over self-contained contents also stops after a single
+// iteration that consumed nothing, once it has its minimum. Another
+// iteration from there would only reach what the contents already tried or
+// will try from the same position, with the same records; following each
+// such path as well doubles the work with every position, as (a|)*c shows.
 template <class It, bool Greedy>
 class group_quantifier final : public node<group_quantifier<It, Greedy>, It> {
 public:
     void describe(node_description<It>& out) const override;
     using param = match_param<It>;
     // entry is the group node and record its record; the entry's successor
-    // becomes this quantifier's end node.
-    group_quantifier(sub_expr<It>* entry, std::uint32_t record, const repeat_bounds& q, arena_allocator& arena);
+    // becomes this quantifier's end node. self_contained: see group_contents.
+    group_quantifier(sub_expr<It>* entry, std::uint32_t record, const repeat_bounds& q, bool self_contained,
+                     arena_allocator& arena);
 
     template <class End>
     bool match_all_impl(param& p, It pos) const;
@@ -750,12 +783,19 @@ public:
     // prefers them; shared with the end node.
     template <class End>
     bool iterate(param& p, It pos) const;
-    template <class End>
-    void step_iterate(param& p, const sub_expr<It>* owner, const backref_tag<It>& saved) const;
-    template <class End>
-    bool restep_iterate(param& p, It& pos, const sub_expr<It>* owner) const;
+    // Iteratively: pushes choice, owned by owner (this or the end node), and
+    // goes on; takes a choice of type Choice back.
+    template <class End, class Choice>
+    void step_iterate(param& p, const sub_expr<It>* owner, Choice choice) const;
+    template <class End, class Choice>
+    bool restep_iterate(param& p, It& pos) const;
 
     std::uint32_t record() const { return record_; }
+    // Whether the iteration that ends at pos is the last one (see above).
+    bool ends_loop(const backref_tag<It>& record, It pos) const {
+        if (record.earlier_valid && record.earlier_start == pos) return true;
+        return stops_after_empty_ && pos == record.current_start && record.iteration_count >= q_.min;
+    }
     width_range width() const override { return q_.scale(entry_->width()); }
     bool first_chars(leading_chars& out) const override { return repeated_first_chars(*entry_, q_.min, out); }
 
@@ -763,6 +803,7 @@ private:
     const sub_expr<It>* entry_;  // the group
     std::uint32_t record_;       // its record
     repeat_bounds q_;          // how often
+    bool stops_after_empty_;     // unbounded, over self-contained contents
 };
 
 template <class It>
@@ -923,13 +964,9 @@ template <class It>
 match_group<It>::match_group(const sub_expr<It>* body_end) : number_(no_group), end_(body_end) {}
 
 template <class It>
-void match_group<It>::close(std::vector<const sub_expr<It>*> alternatives, width_range width, bool simple,
-                            std::uint32_t first_nested, std::uint32_t nested_count) {
+void match_group<It>::close(std::vector<const sub_expr<It>*> alternatives, const group_contents& contents) {
     alternatives_ = std::move(alternatives);
-    width_ = width;
-    simple_ = simple;
-    first_nested_ = first_nested;
-    nested_count_ = nested_count;
+    contents_ = contents;
     has_firsts_ = true;
     for (const sub_expr<It>* n : alternatives_) {
         // Zero-width assertions pass the question on to what follows them.
@@ -953,12 +990,13 @@ template <class It>
 sub_expr<It>* match_group<It>::quantify(const repeat_bounds& q, arena_allocator& arena) {
     // Alternatives that each match one way and all span the same width make
     // the group an atom: no bookkeeping per iteration, and no recursion.
-    if (simple_ && width_.fixed() && width_.max > 0) {
+    const width_range& width = contents_.width;
+    if (contents_.simple && width.fixed() && width.max > 0) {
         if (q.greedy) return arena.make<max_atom_quantifier<It, match_group>>(this, q);
         return arena.make<min_atom_quantifier<It, match_group>>(this, q);
     }
-    if (q.greedy) return arena.make<max_group_quantifier<It>>(this, number_, q, arena);
-    return arena.make<min_group_quantifier<It>>(this, number_, q, arena);
+    if (q.greedy) return arena.make<max_group_quantifier<It>>(this, number_, q, contents_.self_contained, arena);
+    return arena.make<min_group_quantifier<It>>(this, number_, q, contents_.self_contained, arena);
 }
 
 template <class It>
@@ -976,8 +1014,8 @@ independent_group<It>::independent_group(match_group<It>* body, arena_allocator&
 
 template <class It>
 sub_expr<It>* independent_group<It>::quantify(const repeat_bounds& q, arena_allocator& arena) {
-    if (q.greedy) return arena.make<max_group_quantifier<It>>(this, number(), q, arena);
-    return arena.make<min_group_quantifier<It>>(this, number(), q, arena);
+    if (q.greedy) return arena.make<max_group_quantifier<It>>(this, number(), q, body_->self_contained(), arena);
+    return arena.make<min_group_quantifier<It>>(this, number(), q, body_->self_contained(), arena);
 }
 
 template <class It, bool Negative>
@@ -1010,14 +1048,15 @@ void match_conditional<It>::set_next(const sub_expr<It>* next) {
 
 template <class It>
 sub_expr<It>* match_conditional<It>::quantify(const repeat_bounds& q, arena_allocator& arena) {
-    if (q.greedy) return arena.make<max_group_quantifier<It>>(this, number_, q, arena);
-    return arena.make<min_group_quantifier<It>>(this, number_, q, arena);
+    // A condition reads a record.
+    if (q.greedy) return arena.make<max_group_quantifier<It>>(this, number_, q, false, arena);
+    return arena.make<min_group_quantifier<It>>(this, number_, q, false, arena);
 }
 
 template <class It, bool Greedy>
 group_quantifier<It, Greedy>::group_quantifier(sub_expr<It>* entry, std::uint32_t record, const repeat_bounds& q,
-                                               arena_allocator& arena)
-    : entry_(entry), record_(record), q_(q) {
+                                               bool self_contained, arena_allocator& arena)
+    : entry_(entry), record_(record), q_(q), stops_after_empty_(self_contained && q.max == repeat_bounds::unbounded) {
     entry->set_next(arena.make<end_quantifier<It, Greedy>>(this));
 }
 
@@ -1039,6 +1078,7 @@ bool atom_quantifier<It, Atom, Greedy>::start(param& p, It pos, backoff& b) cons
             return true;
         }
         while (b.count < q_.max && atom_->template match_this_impl<End>(p, b.end)) ++b.count;
+        p.guard->on_repetitions(b.count);
         return b.count >= q_.min;
     } else {
         for (; b.count < q_.min; ++b.count) {
@@ -1060,6 +1100,7 @@ bool atom_quantifier<It, Atom, Greedy>::advance(param& p, backoff& b) const {
         return true;
     } else {
         if (b.count >= q_.max) return false;
+        p.guard->on_repetitions(1);
         const It from = b.end;
         if (!atom_->template match_this_impl<End>(p, b.end) || b.end == from) return false;
         b.width = static_cast<std::size_t>(b.end - from);

@@ -159,8 +159,10 @@ bool lookbehind_assertion<It, Negative>::match_all_impl(param& p, It pos) const 
                 if (!Negative) matched = descend<End>(this->next_, p, pos);
                 if (!matched) restore_records(p, nested_, saved);
                 // Negative: the assertion fails. Positive: try the next start,
-                // unless this is a condition, which is decided once.
-                if (matched || Negative || else_ != nullptr) {
+                // unless this is a condition, which is decided once, or the
+                // body records nothing, so any other start would hand the
+                // successor the very state that just failed.
+                if (matched || Negative || else_ != nullptr || nested_.count == 0) {
                     drop_records(p);
                     if (matched) return true;
                     return Negative && else_ != nullptr && descend<End>(else_, p, pos);
@@ -305,7 +307,7 @@ template <class It, bool Greedy>
 template <class End>
 bool end_quantifier<It, Greedy>::match_all_impl(param& p, It pos) const {
     backref_tag<It>& record = p.records[quantifier_->record()];
-    if (record.earlier_valid && record.earlier_start == pos) return descend<End>(quantifier_->next(), p, pos);
+    if (quantifier_->ends_loop(record, pos)) return descend<End>(quantifier_->next(), p, pos);
     const loop_state<It> saved = loop_state<It>::of(record);
     record.earlier_start = record.current_start;
     record.earlier_valid = record.current_valid;

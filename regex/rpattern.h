@@ -40,11 +40,14 @@ struct match_limits {
     static constexpr std::uint64_t unlimited = ~std::uint64_t{0};
 
     // Heap the iterative engine may take for backtracking state; a search
-    // that needs more fails as if nothing had matched.
-    std::size_t backtrack_bytes = std::size_t{64} << 20;
-    // Node visits a call may make, for callers that run untrusted patterns:
-    // backtracking can take time exponential in the text's length. Running
-    // out raises match_limit_exceeded.
+    // that needs more raises hetero_stack::budget_exceeded, a std::bad_alloc.
+    // 0 leaves it to the search: a share per character of the text, so that
+    // deeper texts can be followed, within what the process can spare.
+    std::size_t backtrack_bytes = 0;
+    // Node visits a call may make, each repetition of a quantified atom
+    // counted as one, for callers that run untrusted patterns: backtracking
+    // can take time exponential in the text's length. Running out raises
+    // match_limit_exceeded.
     std::uint64_t steps = unlimited;
 };
 
@@ -103,6 +106,8 @@ protected:
     std::unique_ptr<literal_finder> finder_;       // jumps to the leading literal, if there is one
     char_table leading_;                           // characters that can begin a match, when has_leading_
     bool has_leading_ = false;                     // every match begins with a character of leading_
+    char_table leading_run_;                       // see compiled_pattern::leading_run, when has_leading_run_
+    bool has_leading_run_ = false;
     std::string replacement_;                      // the replacement text, normalized under flag_normalize
     subst_list substitution_;                      // replacement_ as read
 };

@@ -44,6 +44,8 @@ basic_rpattern<It>::basic_rpattern(std::string pattern, RegexFlags flags, unsign
     this->flags_ = compiled.flags;
     this->has_leading_ = compiled.has_leading;
     this->leading_ = compiled.leading.chars;
+    this->has_leading_run_ = compiled.has_leading_run;
+    this->leading_run_ = compiled.leading_run;
     if (!compiled.leading.literal.empty())
         this->finder_ = std::make_unique<detail::literal_finder>(compiled.leading.literal, compiled.leading.literal_nocase);
 }

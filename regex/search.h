@@ -16,8 +16,9 @@
 // The recursive engine runs with a guard that stops it some way above the
 // bottom of the thread's stack. An attempt abandoned there is run again by
 // the iterative engine, which keeps the rest of the call. The iterative
-// engine's memory is bounded by match_limits::backtrack_bytes; a search that
-// needs more fails as a whole.
+// engine's memory is bounded (see backtrack_budget); a search that needs more
+// raises an allocation failure rather than report a match it did not rule
+// out.
 
 #include <vector>
 
@@ -36,6 +37,20 @@ inline constexpr std::uintptr_t kStackReserve = 64 * 1024;
 
 // Where the recursive engine stops; nowhere when the platform cannot say where the stack ends.
 inline std::uintptr_t stack_limit(std::uintptr_t floor) { return floor == 0 ? 0 : floor + kStackReserve; }
+
+// The iterative engine's heap when the caller set no limit. A long match
+// leaves a few choices per character behind it, some tens of bytes each,
+// so the budget grows with the text; a 32-bit process has a couple of
+// gigabytes of address space to share with its host, a 64-bit one room to
+// spare.
+inline std::size_t backtrack_budget(const match_limits& limits, std::size_t text_length) {
+    if (limits.backtrack_bytes != 0) return limits.backtrack_bytes;
+    constexpr std::size_t base = std::size_t{64} << 20;
+    constexpr std::size_t per_char = 16 * sizeof(void*);
+    constexpr std::size_t ceiling = sizeof(void*) == 4 ? std::size_t{1} << 30 : ~std::size_t{0} / 4;
+    if (text_length > (ceiling - base) / per_char) return ceiling;
+    return base + per_char * text_length;
+}
 
 template <class It>
 class searcher {
@@ -70,7 +85,7 @@ searcher<It>::searcher(const basic_rpattern_base_impl<It>& pattern, It ibegin, I
                        const match_limits& limits)
     : pattern_(pattern),
       guard_(stack_limit(thread_stack_floor()), limits.steps),
-      stack_(limits.backtrack_bytes),
+      stack_(backtrack_budget(limits, cstring ? 0 : static_cast<std::size_t>(iend - ibegin))),
       bottom_(stack_.mark()),
       cstring_(cstring) {
     param_.ibegin = ibegin;
@@ -90,15 +105,8 @@ bool searcher<It>::search(It istart, bool no_empty_at_start, std::vector<backref
     param_.record_count = records.size();
     param_.istart = istart;
     param_.no_empty_at_start = no_empty_at_start;
-    bool matched = false;
-    try {
-        matched = cstring_ ? try_positions<cstring_text<It>>(istart, istart)
-                           : try_positions<bounded_text<It>>(istart, param_.iend);
-    } catch (const hetero_stack::budget_exceeded&) {
-        stack_.cut(bottom_);
-        param_.recursion = nullptr;
-        records.assign(records.size(), backref_tag<It>{});
-    }
+    const bool matched = cstring_ ? try_positions<cstring_text<It>>(istart, istart)
+                                  : try_positions<bounded_text<It>>(istart, param_.iend);
     remove_invisible(records, matched);
     return matched;
 }
@@ -131,18 +139,21 @@ bool searcher<It>::try_positions(It istart, It iend) {
                 if (attempt<End>(pos)) return true;
             }
         }
-        if (!pattern_.has_leading_) {
-            for (It pos = istart;; ++pos) {
-                if (attempt<End>(pos)) return true;
-                if (pos == last) return false;
-            }
-        }
-        // A local copy, so the scan over characters that cannot begin a
-        // match reads nothing an attempt might have written.
+        // Local copies, so the scans over characters that cannot begin a
+        // match read nothing an attempt might have written.
         const char_table leading = pattern_.leading_;
-        const It stop = last == iend ? iend : last + 1;
-        for (It pos = istart; pos != stop; ++pos)
-            if (leading.test(static_cast<unsigned char>(*pos)) && attempt<End>(pos)) return true;
+        const char_table run = pattern_.leading_run_;
+        for (It pos = istart; pos <= last;) {
+            if (pattern_.has_leading_ && !leading.test(static_cast<unsigned char>(*pos))) {
+                ++pos;
+                continue;
+            }
+            if (attempt<End>(pos)) return true;
+            if (pattern_.has_leading_run_)
+                while (pos != iend && run.test(static_cast<unsigned char>(*pos))) ++pos;
+            if (pos == iend) return false;
+            ++pos;
+        }
         return false;
     } else {
         for (It pos = istart;; ++pos) {

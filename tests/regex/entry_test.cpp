@@ -154,6 +154,11 @@ TEST_P(RegexEntryTest, MatchesFarDeeperThanTheStack) {
     for (int i = 0; i < 300000; ++i) text += "ab";
     EXPECT_EQ(MatchOutcome(entry(), "(a|b)*", 0, text), "2: 0+600000 599999+1");
     EXPECT_EQ(Rewritten(entry(), "(a|b)*$", 0, "[$1]", text), "[b]");
+    // Iterations of different widths each leave a choice behind: the
+    // iterative matcher must have room for megabytes of them.
+    std::string deeper;
+    for (int i = 0; i < 400000; ++i) deeper += "abc";
+    EXPECT_EQ(MatchOutcome(entry(), "(a|bc?)*x", 0, deeper + "x"), "2: 0+1200001 1199998+2");
 }
 
 INSTANTIATE_TEST_SUITE_P(Direct, RegexEntryTest, ::testing::Values(DirectEntryPoints()),

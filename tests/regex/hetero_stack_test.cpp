@@ -8,21 +8,23 @@
 
 namespace {
 
+// Items are aligned to a pointer: what the matcher stores is made of positions, counts and flags.
 struct Pair {
-    std::int32_t a;
-    double b;
+    std::int16_t a;
+    const char* b;
 };
 
 TEST(HeteroStack, PopsWhatWasPushedInReverseOrder) {
     regex::hetero_stack stack(1 << 20);
     EXPECT_TRUE(stack.empty());
+    static const char text[] = "text";
     stack.push(std::int32_t{7});
-    stack.push(Pair{1, 2.5});
+    stack.push(Pair{1, text});
     stack.push('c');
     EXPECT_EQ(stack.pop<char>(), 'c');
     const Pair pair = stack.pop<Pair>();
     EXPECT_EQ(pair.a, 1);
-    EXPECT_EQ(pair.b, 2.5);
+    EXPECT_EQ(pair.b, text);
     EXPECT_EQ(stack.pop<std::int32_t>(), 7);
     EXPECT_TRUE(stack.empty());
 }
@@ -53,13 +55,13 @@ TEST(HeteroStack, StoredValuesStayPutWhileTheStackGrows) {
 TEST(HeteroStack, ArraysAndCuts) {
     regex::hetero_stack stack(1 << 20);
     const std::int32_t values[] = {1, 2, 3};
-    stack.push(3.5);
+    stack.push(std::int16_t{35});
     const auto mark = stack.mark();
     std::int32_t* stored = stack.push_array(values, 3);
     stored[1] = 20;
     for (int i = 0; i < 5000; ++i) stack.push(i);
     stack.cut(mark);
-    EXPECT_EQ(stack.pop<double>(), 3.5);
+    EXPECT_EQ(stack.pop<std::int16_t>(), 35);
 
     stack.push_array(values, 3);
     std::size_t count = 0;
@@ -69,6 +71,27 @@ TEST(HeteroStack, ArraysAndCuts) {
     EXPECT_THROW(stack.pop<std::int32_t>(), regex::hetero_stack::type_error);
     stack.pop_array<std::int32_t>();
     EXPECT_TRUE(stack.empty());
+}
+
+// The matcher reads a choice's owner from its tag before it knows the type
+// of the data; the data's type is still checked when it is taken.
+TEST(HeteroStack, TaggedItemsNameTheirOwnerAndKeepTheirType) {
+    regex::hetero_stack stack(1 << 20);
+    const int owner_a = 0, owner_b = 0;
+    stack.push(std::int32_t{1});
+    stack.push_tagged(Pair{2, nullptr}, &owner_a);
+    stack.push_tagged('x', &owner_b);
+    EXPECT_EQ(stack.top_tag(), &owner_b);
+    EXPECT_THROW(stack.pop<char>(), regex::hetero_stack::type_error) << "a tagged item is taken as one";
+    EXPECT_THROW(stack.pop_tagged<std::int32_t>(), regex::hetero_stack::type_error);
+    stack.top_tagged<char>() = 'y';
+    EXPECT_EQ(stack.pop_tagged<char>(), 'y');
+    EXPECT_EQ(stack.top_tag(), &owner_a);
+    EXPECT_EQ(stack.pop_tagged<Pair>().a, 2);
+    EXPECT_THROW(stack.top_tag(), regex::hetero_stack::type_error) << "an untagged item has no owner";
+    EXPECT_THROW(stack.pop_tagged<std::int32_t>(), regex::hetero_stack::type_error);
+    EXPECT_EQ(stack.pop<std::int32_t>(), 1);
+    EXPECT_THROW(stack.top_tag(), regex::hetero_stack::type_error) << "an empty stack has no owner";
 }
 
 TEST(HeteroStack, GrowingPastTheBudgetThrows) {

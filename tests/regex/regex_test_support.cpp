@@ -26,6 +26,17 @@ std::string Spans(const std::string& pattern, regex::RegexFlags flags, unsigned 
     }
 }
 
+std::string SpansWithin(const std::string& pattern, regex::RegexFlags flags, unsigned mode, const std::string& subject,
+                        std::uint64_t steps) {
+    regex::match_limits limits;
+    limits.steps = steps;
+    try {
+        return Spans(pattern, flags, mode, subject, limits);
+    } catch (const regex::match_limit_exceeded&) {
+        return "step limit";
+    }
+}
+
 std::string CStringSpans(const std::string& pattern, regex::RegexFlags flags, unsigned mode, const char* subject) {
     try {
         const regex::rpattern_c compiled(pattern, flags, mode);

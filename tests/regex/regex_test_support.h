@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "regex/flags.h"
@@ -23,6 +24,10 @@ std::string ModeParamName(const ::testing::TestParamInfo<unsigned>& mode);
 // Every record the search kept, over a std::string text.
 std::string Spans(const std::string& pattern, regex::RegexFlags flags, unsigned mode, const std::string& subject,
                   const regex::match_limits& limits = {});
+
+// Spans, or "step limit" when the search needed more than `steps` steps.
+std::string SpansWithin(const std::string& pattern, regex::RegexFlags flags, unsigned mode, const std::string& subject,
+                        std::uint64_t steps);
 
 // The same over character pointers, the text ending at its first NUL.
 std::string CStringSpans(const std::string& pattern, regex::RegexFlags flags, unsigned mode, const char* subject);
