@@ -52,6 +52,7 @@ struct V128 {
     static Vec Lanes(const Lane& lane) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(lane.data())); }
     // The 12 decoded bytes of each 16-byte lane, made contiguous.
     static Vec JoinLanes(Vec a) { return a; }
+    static bool AllZero(Vec a) { return ByteMask(Equal(a, Bytes(0))) == kAllBytes; }
 };
 
 constexpr Lane kGroupSpread = {1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10};
@@ -71,13 +72,19 @@ typename V::Vec EncodeBlock(typename V::Vec groups) {
     return V::Add(values, V::Shuffle(V::Lanes(kCharOffsets), row));
 }
 
-// A bit for each byte: set when it is an alphabet character.
+// Zero in each byte that is an alphabet character.
 template <class V>
-std::uint32_t AlphabetMask(typename V::Vec chars) {
+typename V::Vec NotInAlphabet(typename V::Vec chars) {
     const auto& nibbles = base64::vector_tables::kNibbles;
     const auto low = V::Shuffle(V::Lanes(nibbles.lowClass), V::And(chars, V::Bytes(0x0F)));
     const auto high = V::Shuffle(V::Lanes(nibbles.highForbids), V::HighNibbles(chars));
-    return V::ByteMask(V::Equal(V::And(low, high), V::Bytes(0)));
+    return V::And(low, high);
+}
+
+// A bit for each byte: set when it is an alphabet character.
+template <class V>
+std::uint32_t AlphabetMask(typename V::Vec chars) {
+    return V::ByteMask(V::Equal(NotInAlphabet<V>(chars), V::Bytes(0)));
 }
 
 // The 3 bytes of each 4 alphabet characters, packed at the front; what the
@@ -118,7 +125,7 @@ void DecodeBlocks(const unsigned char*& src, const unsigned char* end, unsigned 
         // (An address, not a pointer: it may lie past the end of the text.)
         _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(src) + 1024), _MM_HINT_T0);
         const auto chars = V::Load(src);
-        if (AlphabetMask<V>(chars) != V::kAllBytes) return;
+        if (!V::AllZero(NotInAlphabet<V>(chars))) return;
         V::Store(out, DecodeBlock<V>(chars));
         src += V::kBytes;
         out += V::kBytes / 4 * 3;
