@@ -32,7 +32,7 @@ struct V256 {
     }
     static Vec Lanes(const Lane& lane) { return _mm256_broadcastsi128_si256(V128::Lanes(lane)); }
     static Vec JoinLanes(Vec a) { return _mm256_permutevar8x32_epi32(a, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7)); }
-    static bool AllZero(Vec a) { return _mm256_testz_si256(a, a) != 0; }
+    static bool NoCommonBits(Vec a, Vec b) { return _mm256_testz_si256(a, b) != 0; }
 };
 
 }  // namespace
