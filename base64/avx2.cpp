@@ -23,7 +23,6 @@ namespace {
 struct V256 {
     using Vec = __m256i;
     static constexpr unsigned kBytes = 32;
-    static constexpr std::uint32_t kAllBytes = 0xFFFFFFFF;
     RERIDU_VECTOR_OPERATIONS(_mm256, si256)
 
     // Byte shuffles stay within 16-byte lanes: each lane gets its own four
@@ -33,6 +32,7 @@ struct V256 {
     }
     static Vec Lanes(const Lane& lane) { return _mm256_broadcastsi128_si256(V128::Lanes(lane)); }
     static Vec JoinLanes(Vec a) { return _mm256_permutevar8x32_epi32(a, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7)); }
+    static bool NoCommonBits(Vec a, Vec b) { return _mm256_testz_si256(a, b) != 0; }
 };
 
 }  // namespace

@@ -52,12 +52,16 @@ struct V128 {
     static Vec Lanes(const Lane& lane) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(lane.data())); }
     // The 12 decoded bytes of each 16-byte lane, made contiguous.
     static Vec JoinLanes(Vec a) { return a; }
+    static bool NoCommonBits(Vec a, Vec b) { return ByteMask(Equal(And(a, b), Bytes(0))) == kAllBytes; }
 };
 
 constexpr Lane kGroupSpread = {1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10};
 // By value: 0-25 row 13, 26-51 row 0, 52-61 rows 1-10, 62 row 11, 63 row 12.
 constexpr Lane kCharOffsets = {'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
                                '0' - 52, '0' - 52, '0' - 52, '+' - 62, '/' - 63, 'A', 0, 0};
+// A table row, so that 32-bit code, short of registers, loads it rather
+// than builds it anew each block.
+constexpr Lane kSlashes = {'/', '/', '/', '/', '/', '/', '/', '/', '/', '/', '/', '/', '/', '/', '/', '/'};
 constexpr Lane kDropFourth = {2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1};
 
 template <class V>
@@ -71,20 +75,29 @@ typename V::Vec EncodeBlock(typename V::Vec groups) {
     return V::Add(values, V::Shuffle(V::Lanes(kCharOffsets), row));
 }
 
+// Class bits by low and high nibble: a byte is an alphabet character when
+// its two lookups have no bit in common.
+template <class V>
+struct NibbleClasses {
+    typename V::Vec low, high;
+
+    explicit NibbleClasses(typename V::Vec chars)
+        : low(V::Shuffle(V::Lanes(base64::vector_tables::kNibbles.lowClass), V::And(chars, V::Bytes(0x0F)))),
+          high(V::Shuffle(V::Lanes(base64::vector_tables::kNibbles.highForbids), V::HighNibbles(chars))) {}
+};
+
 // A bit for each byte: set when it is an alphabet character.
 template <class V>
 std::uint32_t AlphabetMask(typename V::Vec chars) {
-    const auto& nibbles = base64::vector_tables::kNibbles;
-    const auto low = V::Shuffle(V::Lanes(nibbles.lowClass), V::And(chars, V::Bytes(0x0F)));
-    const auto high = V::Shuffle(V::Lanes(nibbles.highForbids), V::HighNibbles(chars));
-    return V::ByteMask(V::Equal(V::And(low, high), V::Bytes(0)));
+    const NibbleClasses<V> classes(chars);
+    return V::ByteMask(V::Equal(V::And(classes.low, classes.high), V::Bytes(0)));
 }
 
 // The 3 bytes of each 4 alphabet characters, packed at the front; what the
 // other characters give is garbage.
 template <class V>
 typename V::Vec DecodeBlock(typename V::Vec chars) {
-    const auto row = V::Add(V::HighNibbles(chars), V::Equal(chars, V::Bytes('/')));
+    const auto row = V::Add(V::HighNibbles(chars), V::Equal(chars, V::Lanes(kSlashes)));
     const auto values = V::Add(chars, V::Shuffle(V::Lanes(base64::vector_tables::kNibbles.offsetByRow), row));
     const auto pairs = V::MulAddBytes(values, V::Words(0x01400140));
     const auto triples = V::MulAddWords(pairs, V::Words(0x00011000));
@@ -118,7 +131,8 @@ void DecodeBlocks(const unsigned char*& src, const unsigned char* end, unsigned 
         // (An address, not a pointer: it may lie past the end of the text.)
         _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(src) + 1024), _MM_HINT_T0);
         const auto chars = V::Load(src);
-        if (AlphabetMask<V>(chars) != V::kAllBytes) return;
+        const NibbleClasses<V> classes(chars);
+        if (!V::NoCommonBits(classes.low, classes.high)) return;
         V::Store(out, DecodeBlock<V>(chars));
         src += V::kBytes;
         out += V::kBytes / 4 * 3;
