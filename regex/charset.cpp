@@ -37,6 +37,23 @@ const class_table& classes() {
     return table;
 }
 
+struct case_table {
+    unsigned char lower[256];
+    unsigned char upper[256];
+
+    case_table() {
+        for (int c = 0; c < 256; ++c) {
+            lower[c] = static_cast<unsigned char>(std::tolower(c));
+            upper[c] = static_cast<unsigned char>(std::toupper(c));
+        }
+    }
+};
+
+const case_table& cases() {
+    static const case_table table;
+    return table;
+}
+
 }  // namespace
 
 class_mask class_of(unsigned char c) { return classes().masks[c]; }
@@ -55,8 +72,9 @@ class_mask class_by_name(std::string_view name) {
     return 0;
 }
 
-unsigned char to_lower(unsigned char c) { return static_cast<unsigned char>(std::tolower(c)); }
-unsigned char to_upper(unsigned char c) { return static_cast<unsigned char>(std::toupper(c)); }
+unsigned char to_lower(unsigned char c) { return cases().lower[c]; }
+unsigned char to_upper(unsigned char c) { return cases().upper[c]; }
+const unsigned char* lower_case_table() { return cases().lower; }
 
 void basic_charset::add_char(unsigned char c, bool ignore_case) {
     if (ignore_case) {

@@ -41,9 +41,11 @@ class_mask class_of(unsigned char c);
 // The mask of a POSIX class name ("alpha"), or 0 for an unknown name.
 class_mask class_by_name(std::string_view name);
 
-// The C library's case mapping of one character.
+// The C library's case mapping, read once per process like the classes.
 unsigned char to_lower(unsigned char c);
 unsigned char to_upper(unsigned char c);
+// to_lower of every character, for loops that fold many.
+const unsigned char* lower_case_table();
 
 class basic_charset {
 public:

@@ -32,6 +32,7 @@
 #include "regex/bad_regexpr.h"
 #include "regex/class_parser.h"
 #include "regex/nodes.h"
+#include "regex/search_planner.h"
 #include "regex/syntax.h"
 
 namespace regex::detail {
@@ -47,13 +48,7 @@ struct compiled_pattern {
     bool can_start_anywhere = true;             // false: only the first start position can match
     bool recursion_allowed = true;              // mode 2 may use the recursive engine
     RegexFlags flags = 0;                       // as given, less flag_rightmost for an anchored pattern
-    leading_chars leading;                      // what can begin a match, when has_leading
-    bool has_leading = false;
-    // Every match begins with an unbounded repetition of these characters,
-    // and nothing in the pattern reads a record: when an attempt fails, so
-    // does every later start inside the run of them it began with.
-    char_table leading_run;
-    bool has_leading_run = false;
+    search_plan plan;                           // where the search looks for matches
 };
 
 template <class It>
@@ -579,25 +574,7 @@ void compiler<It>::settle_search_shortcuts(const match_group<It>& group0, const 
         leading_ == leading_token::dot_star)
         result_.can_start_anywhere = false;
 
-    if (one_alternative && !pattern_reads_records_) {
-        // Groups of one alternative around the repetition change only records, which nothing reads.
-        const sub_expr<It>* n = group0.alternatives()[0];
-        for (const match_group<It>* group; (group = dynamic_cast<const match_group<It>*>(n)) != nullptr &&
-                                           group->alternative_count() == 1;)
-            n = group->alternatives()[0];
-        result_.has_leading_run = n->repeats_one_char(result_.leading_run);
-    }
-
-    result_.has_leading = group0.first_chars(result_.leading);
-    if (result_.has_leading && one_alternative) {
-        const sub_expr<It>* n = group0.alternatives()[0];
-        while (n != group0.end() && n->is_assertion()) n = n->next();
-        leading_chars first;
-        if (n != group0.end() && n->first_chars(first)) {
-            result_.leading.literal = first.literal;
-            result_.leading.literal_nocase = first.literal_nocase;
-        }
-    }
+    result_.plan = plan_search(group0, pattern_reads_records_);
 }
 
 }  // namespace regex::detail

@@ -14,10 +14,10 @@ bool match_entry(const char* text, int textLength, const char* pattern, int patt
     if (text == nullptr || pattern == nullptr || allocator == nullptr || textLength <= 0 || patternLength <= 0)
         return false;
     try {
-        const rpattern compiled(std::string(pattern, static_cast<std::size_t>(patternLength)), flags, mode_recursive);
-        const std::string subject(text, static_cast<std::size_t>(textLength));
-        match_results results;
-        if (!compiled.match(subject, results).matched) return false;
+        // Over the caller's text in place: a copy of a long text costs more than a search through it.
+        const rpattern_c compiled(std::string(pattern, static_cast<std::size_t>(patternLength)), flags, mode_recursive);
+        match_results_c results;
+        if (!compiled.match(text, text + textLength, results).matched) return false;
         // Every match of a global search may keep records: more than an int can count is possible.
         if (results.cbackrefs() > INT_MAX) return false;
         MatchSpan* spans = allocator->Allocate(static_cast<int>(results.cbackrefs()));
@@ -37,12 +37,11 @@ int substitute_entry(const char* text, int textLength, const char* pattern, int 
         (replacement == nullptr && replacementLength > 0))
         return 0;
     try {
-        rpattern compiled(std::string(pattern, static_cast<std::size_t>(patternLength)), flags, mode_recursive);
+        rpattern_c compiled(std::string(pattern, static_cast<std::size_t>(patternLength)), flags, mode_recursive);
         compiled.set_substitution(replacementLength == 0 ? std::string()
                                                          : std::string(replacement, static_cast<std::size_t>(replacementLength)));
-        std::string rewritten(text, static_cast<std::size_t>(textLength));
-        subst_results results;
-        const std::size_t count = compiled.substitute(rewritten, results);
+        std::string rewritten;
+        const std::size_t count = compiled.substitute(text, text + textLength, rewritten);
         // Neither the count nor the length can be told beyond these.
         if (count == 0 || count > INT_MAX || rewritten.size() > UINT32_MAX) return 0;
         if (outLength != nullptr) {

@@ -88,6 +88,16 @@ public:
     virtual bool match_this_bounded(param& p, It& pos) const = 0;
     virtual bool match_this_cstring(param& p, It& pos) const = 0;
 
+    // The chain every match of this node runs through from the node's own
+    // start: the only alternative of a group, the first repetition of a
+    // quantifier that repeats at least once. head is none when there is no
+    // such chain; the chain ends where it reaches end.
+    struct mandatory_chain {
+        const sub_expr* head = nullptr;
+        const sub_expr* end = nullptr;
+    };
+    virtual mandatory_chain must_pass() const { return {}; }
+
     // Where the match goes on after this node. A group passes it on to its end.
     virtual void set_next(const sub_expr* next) { next_ = next; }
     virtual void describe(node_description<It>& out) const = 0;
@@ -378,6 +388,10 @@ public:
 
     void set_next(const sub_expr<It>* next) override;
     sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
+    typename sub_expr<It>::mandatory_chain must_pass() const override {
+        if (alternatives_.size() != 1) return {};
+        return {alternatives_[0], end_};
+    }
     width_range width() const override { return contents_.width; }
     bool first_chars(leading_chars& out) const override;
 
@@ -465,6 +479,7 @@ public:
 
     std::uint32_t number() const { return body_->number(); }
     sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
+    typename sub_expr<It>::mandatory_chain must_pass() const override { return {body_, body_->next()}; }
     width_range width() const override { return body_->width(); }
     bool first_chars(leading_chars& out) const override { return body_->first_chars(out); }
 
@@ -703,6 +718,11 @@ public:
     }
     width_range width() const override { return q_.scale(atom_->width()); }
     bool first_chars(leading_chars& out) const override { return repeated_first_chars(*atom_, q_.min, out); }
+    // An atom has no successor of its own: its chain ends after it.
+    typename sub_expr<It>::mandatory_chain must_pass() const override {
+        if (q_.min == 0) return {};
+        return {atom_, nullptr};
+    }
     bool repeats_one_char(char_table& chars) const override {
         if (!one_char_atom || q_.max != repeat_bounds::unbounded) return false;
         leading_chars first;
@@ -798,6 +818,11 @@ public:
     }
     width_range width() const override { return q_.scale(entry_->width()); }
     bool first_chars(leading_chars& out) const override { return repeated_first_chars(*entry_, q_.min, out); }
+    // The entry node leads to the end node, where the first repetition ends.
+    typename sub_expr<It>::mandatory_chain must_pass() const override {
+        if (q_.min == 0) return {};
+        return {entry_, entry_->next()};
+    }
 
 private:
     const sub_expr<It>* entry_;  // the group
@@ -916,11 +941,12 @@ bool match_backref_t<It, Compare>::match_this_impl(match_param<It>& p, It& pos) 
     It at = pos;
     if constexpr (End::bounded)
         if (p.iend - pos < group.second - group.first) return false;
+    [[maybe_unused]] const unsigned char* lower = lower_case_table();
     for (It c = group.first; c != group.second; ++c, ++at) {
         if constexpr (!End::bounded)
             if (End::at_end(p, at)) return false;
         if constexpr (std::is_same_v<Compare, ch_neq_nocase_t>) {
-            if (to_lower(static_cast<unsigned char>(*at)) != to_lower(static_cast<unsigned char>(*c))) return false;
+            if (lower[static_cast<unsigned char>(*at)] != lower[static_cast<unsigned char>(*c)]) return false;
         } else {
             if (*at != *c) return false;
         }

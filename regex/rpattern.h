@@ -29,6 +29,7 @@
 #include "regex/flags.h"
 #include "regex/match_results.h"
 #include "regex/node_support.h"
+#include "regex/search_plan.h"
 #include "regex/subst_list.h"
 #include "regex/subst_results.h"
 
@@ -60,7 +61,6 @@ namespace detail {
 
 template <class It>
 class sub_expr;
-class literal_finder;
 template <class It>
 class searcher;
 
@@ -103,11 +103,7 @@ protected:
     std::string pattern_;                          // the pattern text
     const sub_expr<It>* top_ = nullptr;            // group 0
     std::vector<std::uint32_t> invisible_groups_;  // groups removed from results, ascending
-    std::unique_ptr<literal_finder> finder_;       // jumps to the leading literal, if there is one
-    char_table leading_;                           // characters that can begin a match, when has_leading_
-    bool has_leading_ = false;                     // every match begins with a character of leading_
-    char_table leading_run_;                       // see compiled_pattern::leading_run, when has_leading_run_
-    bool has_leading_run_ = false;
+    search_plan plan_;                             // where the search looks for matches
     std::string replacement_;                      // the replacement text, normalized under flag_normalize
     subst_list substitution_;                      // replacement_ as read
 };
@@ -151,6 +147,10 @@ public:
     std::size_t substitute(std::string& text, basic_subst_results<It>& results, std::size_t start = 0,
                            std::size_t length = std::string::npos, const match_limits& limits = {}) const;
 
+    // The same over the text [ibegin, iend), which stays as it is: the
+    // rewritten text is appended to out, and nothing of the matches is kept.
+    std::size_t substitute(It ibegin, It iend, std::string& out, const match_limits& limits = {}) const;
+
 protected:
     using detail::basic_rpattern_base_impl<It>::basic_rpattern_base_impl;
 
@@ -163,6 +163,11 @@ protected:
     template <class OnMatch>
     std::size_t find_matches(detail::searcher<It>& searcher, It istart, std::vector<backref_type>& kept,
                              OnMatch&& on_match) const;
+
+    // Replaces the matches in [istart, istop) of the text [ibegin, iend) and
+    // appends the whole rewritten text to out; kept as in find_matches.
+    std::size_t rewrite(It ibegin, It istart, It istop, It iend, std::string& out, std::vector<backref_type>& kept,
+                        const match_limits& limits) const;
 };
 
 template <class It>

@@ -8,7 +8,6 @@
 
 #include "regex/compiler.h"
 #include "regex/dump.h"
-#include "regex/literal_finder.h"
 #include "regex/rpattern.h"
 #include "regex/search.h"
 
@@ -42,12 +41,7 @@ basic_rpattern<It>::basic_rpattern(std::string pattern, RegexFlags flags, unsign
     this->can_start_anywhere_ = compiled.can_start_anywhere;
     this->recursion_allowed_ = compiled.recursion_allowed;
     this->flags_ = compiled.flags;
-    this->has_leading_ = compiled.has_leading;
-    this->leading_ = compiled.leading.chars;
-    this->has_leading_run_ = compiled.has_leading_run;
-    this->leading_run_ = compiled.leading_run;
-    if (!compiled.leading.literal.empty())
-        this->finder_ = std::make_unique<detail::literal_finder>(compiled.leading.literal, compiled.leading.literal_nocase);
+    this->plan_ = std::move(compiled.plan);
 }
 
 template <class It>
@@ -115,17 +109,34 @@ void basic_rpattern_base<It>::set_substitution(std::string replacement) {
     this->substitution_ = std::move(list);
 }
 
-namespace detail {
-
 template <class It>
-It text_begin(const std::string& text) {
-    if constexpr (std::is_pointer_v<It>)
-        return text.data();
+std::size_t basic_rpattern_base<It>::rewrite(It ibegin, It istart, It istop, It iend, std::string& out,
+                                             std::vector<backref_type>& kept, const match_limits& limits) const {
+    const std::string_view whole(detail::first_char(ibegin, iend), static_cast<std::size_t>(iend - ibegin));
+    const auto offset = [ibegin](It at) { return static_cast<std::size_t>(at - ibegin); };
+    const std::size_t first_out = out.size();
+    std::size_t copied = 0;  // text characters up to here are in out
+    detail::searcher<It> searcher(*this, ibegin, istop, false, limits);
+    const std::size_t count = find_matches(searcher, istart, kept, [&](const std::vector<backref_type>& records) {
+        const std::size_t match_begin = offset(records[0].first);
+        const std::size_t match_end = offset(records[0].second);
+        out.append(whole, copied, match_begin - copied);
+        detail::expand_replacement(this->substitution_, this->replacement_, out, [&](int group) {
+            if (group == detail::subst_entry::prefix) return whole.substr(0, match_begin);
+            if (group == detail::subst_entry::suffix) return whole.substr(match_end);
+            // A group that took no part in the match inserts nothing.
+            const backref_type& record = records[static_cast<std::size_t>(group)];
+            if (!record.matched) return std::string_view();
+            return whole.substr(offset(record.first), offset(record.second) - offset(record.first));
+        });
+        copied = match_end;
+    });
+    if (count == 0)
+        out.resize(first_out);
     else
-        return text.cbegin();
+        out.append(whole, copied, std::string::npos);
+    return count;
 }
-
-}  // namespace detail
 
 template <class It>
 std::size_t basic_rpattern_base<It>::substitute(std::string& text, basic_subst_results<It>& results, std::size_t start,
@@ -144,36 +155,27 @@ std::size_t basic_rpattern_base<It>::substitute(std::string& text, basic_subst_r
         results.subject_ = &text;
     }
     const std::string& subject = *results.subject_;
-    const It begin = detail::text_begin<It>(subject);
+    It begin{};
+    if constexpr (std::is_pointer_v<It>)
+        begin = subject.data();
+    else
+        begin = subject.cbegin();
     results.ibegin_ = begin;
-
+    const It end = begin + static_cast<std::ptrdiff_t>(subject.size());
     std::string out;
-    std::size_t copied = 0;  // subject characters up to here are in out
-    const auto offset = [begin](It at) { return static_cast<std::size_t>(at - begin); };
-    detail::searcher<It> searcher(*this, begin, begin + static_cast<std::ptrdiff_t>(start + length), false, limits);
-    const std::size_t count = find_matches(
-        searcher, begin + static_cast<std::ptrdiff_t>(start), results.records_,
-        [&](const std::vector<backref_type>& records) {
-            const std::size_t match_begin = offset(records[0].first);
-            const std::size_t match_end = offset(records[0].second);
-            out.append(subject, copied, match_begin - copied);
-            const std::string_view whole(subject);
-            detail::expand_replacement(this->substitution_, this->replacement_, out, [&](int group) {
-                if (group == detail::subst_entry::prefix) return whole.substr(0, match_begin);
-                if (group == detail::subst_entry::suffix) return whole.substr(match_end);
-                // A group that took no part in the match inserts nothing.
-                const backref_type& record = records[static_cast<std::size_t>(group)];
-                if (!record.matched) return std::string_view();
-                return whole.substr(offset(record.first), offset(record.second) - offset(record.first));
-            });
-            copied = match_end;
-        });
+    const std::size_t count = rewrite(begin, begin + static_cast<std::ptrdiff_t>(start),
+                                      begin + static_cast<std::ptrdiff_t>(start + length), end, out, results.records_,
+                                      limits);
     if (!keep_records) results.records_.clear();
-    if (count > 0) {
-        out.append(subject, copied, std::string::npos);
-        text = std::move(out);
-    }
+    if (count > 0) text = std::move(out);
     return count;
+}
+
+template <class It>
+std::size_t basic_rpattern_base<It>::substitute(It ibegin, It iend, std::string& out,
+                                                const match_limits& limits) const {
+    std::vector<backref_type> kept;
+    return rewrite(ibegin, ibegin, iend, iend, out, kept, limits);
 }
 
 }  // namespace regex

@@ -4,11 +4,12 @@
 // One search tries start positions until an attempt matches:
 //   - none when the text is shorter than the pattern's minimum width;
 //   - only the first for an anchored pattern;
-//   - right to left under flag_rightmost, from the last position that leaves
-//     room for the minimum width;
-//   - else left to right, jumping between occurrences of the leading literal
-//     when the pattern has one, or skipping characters that cannot begin a
-//     match.
+//   - else the candidates of the pattern's search plan (start_positions.h),
+//     right to left under flag_rightmost, from the last position that
+//     leaves room for the minimum width, or left to right.
+// A text that ends at its first NUL is searched without the plan's scans,
+// which need to know where the text ends: only the first characters are
+// checked there.
 // A match starting at the search's first position must not be empty when
 // the caller says so (the next search after an empty match); whatever the
 // direction, no empty match is then found twice at one position.
@@ -23,10 +24,10 @@
 #include <vector>
 
 #include "regex/iterative_engine.h"
-#include "regex/literal_finder.h"
 #include "regex/recursive_engine.h"
 #include "regex/rpattern.h"
 #include "regex/stack_bounds.h"
+#include "regex/start_positions.h"
 
 namespace regex::detail {
 
@@ -52,6 +53,22 @@ inline std::size_t backtrack_budget(const match_limits& limits, std::size_t text
     return base + per_char * text_length;
 }
 
+// The text's first character, where the plan's scans begin; some readable
+// character when the text is empty, so positions are never null.
+template <class It>
+const char* first_char(It ibegin, It iend) {
+    static const char nothing = 0;
+    if (ibegin == iend) return &nothing;
+    return &*ibegin;
+}
+
+// The end of a bounded text as a character pointer; for a NUL-terminated
+// one the plan's scans are not used.
+template <class It>
+const char* raw_end(const char* text, It ibegin, It iend, bool cstring) {
+    return cstring ? text : text + (iend - ibegin);
+}
+
 template <class It>
 class searcher {
 public:
@@ -65,10 +82,13 @@ public:
 private:
     enum class engine { recursive, iterative };
 
-    template <class End>
-    bool try_positions(It istart, It iend);
+    bool search_bounded(It istart);
+    bool search_cstring(It istart);
     template <class End>
     bool attempt(It pos);
+    // The text as characters, for the plan's scans.
+    const char* raw(It pos) const { return text_ + (pos - param_.ibegin); }
+    It position(const char* raw) const { return param_.ibegin + (raw - text_); }
     void remove_invisible(std::vector<backref_tag<It>>& records, bool matched) const;
 
     const basic_rpattern_base_impl<It>& pattern_;
@@ -78,6 +98,8 @@ private:
     match_param<It> param_;           // the state every node sees
     engine engine_;                   // the engine for the rest of this call
     bool cstring_;                    // the text ends at its first NUL
+    const char* text_;                // the first character of the text, or some character if it is empty
+    start_positions starts_;          // candidates of a bounded text
 };
 
 template <class It>
@@ -87,7 +109,9 @@ searcher<It>::searcher(const basic_rpattern_base_impl<It>& pattern, It ibegin, I
       guard_(stack_limit(thread_stack_floor()), limits.steps),
       stack_(backtrack_budget(limits, cstring ? 0 : static_cast<std::size_t>(iend - ibegin))),
       bottom_(stack_.mark()),
-      cstring_(cstring) {
+      cstring_(cstring),
+      text_(first_char(ibegin, iend)),
+      starts_(pattern.plan_, text_, raw_end(text_, ibegin, iend, cstring), pattern.min_width_) {
     param_.ibegin = ibegin;
     param_.iend = iend;
     param_.top = pattern.top_;
@@ -105,63 +129,52 @@ bool searcher<It>::search(It istart, bool no_empty_at_start, std::vector<backref
     param_.record_count = records.size();
     param_.istart = istart;
     param_.no_empty_at_start = no_empty_at_start;
-    const bool matched = cstring_ ? try_positions<cstring_text<It>>(istart, istart)
-                                  : try_positions<bounded_text<It>>(istart, param_.iend);
+    const bool matched = cstring_ ? search_cstring(istart) : search_bounded(istart);
     remove_invisible(records, matched);
     return matched;
 }
 
 template <class It>
-template <class End>
-bool searcher<It>::try_positions(It istart, It iend) {
-    if constexpr (!End::bounded) {
-        // Only a search that runs backwards needs to know where the text ends.
-        if (pattern_.can_start_anywhere_ && (pattern_.flags_ & flag_rightmost))
-            while (*iend != '\0') ++iend;
-    }
-    if (End::bounded || (pattern_.flags_ & flag_rightmost)) {
-        if (static_cast<std::size_t>(iend - istart) < pattern_.min_width_) return false;
-    }
+bool searcher<It>::search_bounded(It istart) {
+    using End = bounded_text<It>;
+    if (static_cast<std::size_t>(param_.iend - istart) < pattern_.min_width_) return false;
     if (!pattern_.can_start_anywhere_) return attempt<End>(istart);
-
+    const char* const first = raw(istart);
     if (pattern_.flags_ & flag_rightmost) {
+        for (const char* pos = starts_.last_possible(first); pos != nullptr && (pos = starts_.previous(pos, first));) {
+            if (attempt<End>(position(pos))) return true;
+            if (pos == first) return false;
+            --pos;
+        }
+        return false;
+    }
+    for (const char* pos = starts_.next(first); pos != nullptr;) {
+        if (attempt<End>(position(pos))) return true;
+        const char* after = starts_.after_failure(pos);
+        pos = after == nullptr ? nullptr : starts_.next(after);
+    }
+    return false;
+}
+
+template <class It>
+bool searcher<It>::search_cstring(It istart) {
+    using End = cstring_text<It>;
+    if (!pattern_.can_start_anywhere_) return attempt<End>(istart);
+    const std::optional<char_table>& first_chars = pattern_.plan_.first_chars;
+    if (pattern_.flags_ & flag_rightmost) {
+        // Only a search that runs backwards needs to know where the text ends.
+        It iend = istart;
+        while (*iend != '\0') ++iend;
+        if (static_cast<std::size_t>(iend - istart) < pattern_.min_width_) return false;
         for (It pos = iend - static_cast<std::ptrdiff_t>(pattern_.min_width_);; --pos) {
             if (attempt<End>(pos)) return true;
             if (pos == istart) return false;
         }
     }
-    if constexpr (End::bounded) {
-        const It last = iend - static_cast<std::ptrdiff_t>(pattern_.min_width_);
-        if (pattern_.finder_ != nullptr) {
-            for (It pos = istart;; ++pos) {
-                pos = pattern_.finder_->find(pos, iend);
-                if (pos == iend || pos > last) return false;
-                if (attempt<End>(pos)) return true;
-            }
-        }
-        // Local copies, so the scans over characters that cannot begin a
-        // match read nothing an attempt might have written.
-        const char_table leading = pattern_.leading_;
-        const char_table run = pattern_.leading_run_;
-        for (It pos = istart; pos <= last;) {
-            if (pattern_.has_leading_ && !leading.test(static_cast<unsigned char>(*pos))) {
-                ++pos;
-                continue;
-            }
-            if (attempt<End>(pos)) return true;
-            if (pattern_.has_leading_run_)
-                while (pos != iend && run.test(static_cast<unsigned char>(*pos))) ++pos;
-            if (pos == iend) return false;
-            ++pos;
-        }
-        return false;
-    } else {
-        for (It pos = istart;; ++pos) {
-            const bool may_begin =
-                !pattern_.has_leading_ || (*pos != '\0' && pattern_.leading_.test(static_cast<unsigned char>(*pos)));
-            if (may_begin && attempt<End>(pos)) return true;
-            if (*pos == '\0') return false;
-        }
+    for (It pos = istart;; ++pos) {
+        const bool may_begin = !first_chars || (*pos != '\0' && first_chars->test(static_cast<unsigned char>(*pos)));
+        if (may_begin && attempt<End>(pos)) return true;
+        if (*pos == '\0') return false;
     }
 }
 

@@ -105,12 +105,12 @@ TEST(MatchLimits, StepLimitStopsRunawayBacktracking) {
     regex::match_limits limits;
     limits.steps = 100000;
     for (unsigned mode : regex_test::kModes) {
-        const regex::rpattern pattern("(a*)*b", 0, mode);
+        const regex::rpattern pattern("(a*)*[bc]", 0, mode);
         regex::match_results results;
         EXPECT_THROW(pattern.match(std::string(40, 'a'), results, 0, std::string::npos, limits),
                      regex::match_limit_exceeded)
             << regex_test::ModeName(mode);
-        EXPECT_EQ(regex_test::Spans("(a*)*b", 0, mode, "aab", limits), "0-3 2-2");
+        EXPECT_EQ(regex_test::Spans("(a*)*[bc]", 0, mode, "aab", limits), "0-3 2-2");
     }
 }
 

@@ -370,6 +370,49 @@ TEST_P(MatchTest, LeadingShortcuts) {
     });
 }
 
+TEST_P(MatchTest, SearchPlan) {
+    // The scans for literals and characters that matches begin with or
+    // contain, and for line starts, must find every start an attempt at
+    // each position would, in both directions, across the blocks they scan
+    // at a time and up to the text's last character.
+    const std::string dots(40, '.');
+    Check({
+        // A literal every match contains, at a fixed or bounded distance, or anywhere after the start.
+        {"\\d{1,3}\\.\\d", 0, dots + "1.2" + dots, "40-43"},
+        {"\\d{1,3}\\.\\d", 0, "1234.5" + dots, "1-6"},
+        {"\\d{1,3}\\.\\d", 0, dots + "1234", "nomatch"},
+        {"\\w+@\\w+", 0, dots + "ann" + dots + "a@b", "83-86"},
+        {"\\w+@\\w+", 0, "ann@" + dots, "nomatch"},
+        {"(?:ab)+Zz", I, dots + "ABabzZ" + dots, "40-46"},
+        {"x(?:ab|cd)yz", 0, dots + "xcdyz", "40-45"},
+        {"[a-z]+ing\\b", R, "sing " + dots + " ringing bring", "55-59"},
+        {"\\d+(?:px|em)", R, "1px 22em 3pt", "5-8"},
+        {"b(?:c)?d", 0, std::string(31, 'b') + "d", "30-32"},
+        // The literal the matches begin with, at the block edges and at the text's end.
+        {"needle", 0, std::string(15, '.') + "needle", "15-21"},
+        {"needle", 0, std::string(26, '.') + "needle", "26-32"},
+        {"needle", 0, std::string(26, '.') + "needl", "nomatch"},
+        {"nEEdle", I, dots + "NeEDLE" + dots, "40-46"},
+        {"needle", R, "needle" + dots + "needle" + dots, "46-52"},
+        {"needle", R, "needle" + dots, "0-6"},
+        {"a\\x00\\xffb", 0, dots + "a\0\xff" "b"s, "40-44"},
+        // First characters: one to three of them, or a larger set.
+        {"[xyz]\\d", 0, dots + "x" + dots + "z9", "81-83"},
+        {"[xyz]\\d", R, "z9" + dots + "x", "0-2"},
+        {"[a-f]\\d", 0, dots + "a" + dots + "f9", "81-83"},
+        {"[a-f]\\d", R, "b1" + dots + "f9" + dots, "42-44"},
+        // Line starts under flag_multiline.
+        {"^b", M, "ab\nb", "3-4"},
+        {"^b", M, "\nb", "1-2"},
+        {"^b", M, "b" + dots, "0-1"},
+        {"^b", M, dots + "b", "nomatch"},
+        {"^\\s*def (\\w+)\\(", M, "x\n  def f(\n    def g(", "2-10 8-9"},
+        {"^\\s*def (\\w+)\\(", M | R, "x\n  def f(\n    def g(", "11-21 19-20"},
+        {"^(?:b|c)", M | R, "b\nxc" + dots, "0-1"},
+        {"^a|^b", M, "xa\nxb\nb", "6-7"},
+    });
+}
+
 INSTANTIATE_TEST_SUITE_P(AllModes, MatchTest, ::testing::ValuesIn(regex_test::kModes),
                          regex_test::ModeParamName);
 

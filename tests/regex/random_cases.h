@@ -17,11 +17,12 @@ public:
     std::size_t Below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
     bool Chance(std::size_t one_in) { return Below(one_in) == 0; }
 
-    // Up to nine characters; never ending in a line feed under
-    // flag_multiline, where Perl's ^ does not match after it.
+    // Mostly up to nine characters, at times up to seventy, so the scans
+    // that pass over positions by blocks meet a block edge; never ending in
+    // a line feed under flag_multiline, where Perl's ^ does not match after it.
     std::string Subject(bool multiline) {
         static const char alphabet[] = "aabbcAB1 -\n";
-        std::string s(Below(10), ' ');
+        std::string s(Chance(4) ? Below(71) : Below(10), ' ');
         for (char& c : s) c = alphabet[Below(sizeof alphabet - 1)];
         if (multiline && !s.empty() && s.back() == '\n') s.back() = 'a';
         return s;
