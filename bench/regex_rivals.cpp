@@ -85,55 +85,6 @@ Outcome Pcre2(const Workload& w, bool check) {
     return outcome;
 }
 
-// ---------------------------------------------------------------- Boost.Regex
-
-boost::regex BoostRegex(const Workload& w) {
-    // Boost's ^ and $ see line ends unless told not to.
-    boost::regex::flag_type options = boost::regex::perl;
-    if (!w.multiline) options |= boost::regex::no_mod_m;
-    if (w.ignore_case) options |= boost::regex::icase;
-    return boost::regex(w.pattern, options);
-}
-
-Outcome Boost(const Workload& w, bool check) {
-    Outcome outcome;
-    try {
-        switch (w.operation) {
-            case Operation::find_all:
-            case Operation::find_first: {
-                const boost::regex re = BoostRegex(w);
-                const std::string& text = w.texts[0];
-                for (boost::sregex_iterator it(text.begin(), text.end(), re), end; it != end; ++it) {
-                    outcome.AddSpan(static_cast<std::size_t>(it->position()), static_cast<std::size_t>(it->length()));
-                    if (w.operation == Operation::find_first) break;
-                }
-                break;
-            }
-            case Operation::short_calls:
-                for (const std::string& text : w.texts) {
-                    boost::smatch match;
-                    if (boost::regex_search(text, match, BoostRegex(w)))
-                        outcome.AddSpan(static_cast<std::size_t>(match.position()), static_cast<std::size_t>(match.length()));
-                }
-                break;
-            case Operation::substitute_all: {
-                const boost::regex re = BoostRegex(w);
-                const std::string out = boost::regex_replace(w.texts[0], re, w.replacement);
-                if (check) {
-                    outcome.matches = static_cast<std::size_t>(std::distance(
-                        boost::sregex_iterator(w.texts[0].begin(), w.texts[0].end(), re), boost::sregex_iterator()));
-                    outcome.AddText(out);
-                }
-                break;
-            }
-        }
-    } catch (const std::runtime_error&) {
-        // Boost gives up on matches it deems too complex.
-        outcome.kind = Outcome::Kind::refused;
-    }
-    return outcome;
-}
-
 // ---------------------------------------------------------------- RE2
 
 std::unique_ptr<RE2> Re2(const Workload& w) {
@@ -180,51 +131,100 @@ Outcome Re2Engine(const Workload& w, bool check) {
     return outcome;
 }
 
-// ---------------------------------------------------------------- std::regex
+// ---------------------------------------------------------------- Boost.Regex and std::regex
 
-std::regex StdRegex(const Workload& w) {
-    auto options = std::regex::ECMAScript;
-    if (w.ignore_case) options |= std::regex::icase;
-    if (w.multiline) options |= std::regex::multiline;
-    return std::regex(w.pattern, options);
-}
+// The two libraries share one interface; Library names its parts.
+struct BoostLibrary {
+    using regex = boost::regex;
+    using iterator = boost::sregex_iterator;
+    using match = boost::smatch;
 
-Outcome Std(const Workload& w, bool check) {
-    Outcome outcome;
-    // libstdc++ recurses once per character a loop repeats: the traps would
-    // overflow the stack.
-    if (w.trap) {
-        outcome.kind = Outcome::Kind::unsupported;
-        return outcome;
+    static regex Compile(const Workload& w) {
+        // Boost's ^ and $ see line ends unless told not to.
+        boost::regex::flag_type options = boost::regex::perl;
+        if (!w.multiline) options |= boost::regex::no_mod_m;
+        if (w.ignore_case) options |= boost::regex::icase;
+        return regex(w.pattern, options);
     }
+    static bool Search(const std::string& text, match& m, const regex& re) { return boost::regex_search(text, m, re); }
+    static std::string Replace(const std::string& text, const regex& re, const std::string& replacement) {
+        return boost::regex_replace(text, re, replacement);
+    }
+};
+
+struct StdLibrary {
+    using regex = std::regex;
+    using iterator = std::sregex_iterator;
+    using match = std::smatch;
+
+    static regex Compile(const Workload& w) {
+        auto options = std::regex::ECMAScript;
+        if (w.ignore_case) options |= std::regex::icase;
+        if (w.multiline) options |= std::regex::multiline;
+        return regex(w.pattern, options);
+    }
+    static bool Search(const std::string& text, match& m, const regex& re) { return std::regex_search(text, m, re); }
+    static std::string Replace(const std::string& text, const regex& re, const std::string& replacement) {
+        return std::regex_replace(text, re, replacement);
+    }
+};
+
+template <class Library>
+Outcome Iterated(const Workload& w, bool check) {
+    Outcome outcome;
     switch (w.operation) {
         case Operation::find_all:
         case Operation::find_first: {
-            const std::regex re = StdRegex(w);
+            const typename Library::regex re = Library::Compile(w);
             const std::string& text = w.texts[0];
-            for (std::sregex_iterator it(text.begin(), text.end(), re), end; it != end; ++it)
+            for (typename Library::iterator it(text.begin(), text.end(), re), end; it != end; ++it) {
                 outcome.AddSpan(static_cast<std::size_t>(it->position()), static_cast<std::size_t>(it->length()));
+                if (w.operation == Operation::find_first) break;
+            }
             break;
         }
         case Operation::short_calls:
             for (const std::string& text : w.texts) {
-                std::smatch match;
-                if (std::regex_search(text, match, StdRegex(w)))
-                    outcome.AddSpan(static_cast<std::size_t>(match.position()), static_cast<std::size_t>(match.length()));
+                typename Library::match m;
+                if (Library::Search(text, m, Library::Compile(w)))
+                    outcome.AddSpan(static_cast<std::size_t>(m.position()), static_cast<std::size_t>(m.length()));
             }
             break;
         case Operation::substitute_all: {
-            const std::regex re = StdRegex(w);
-            const std::string out = std::regex_replace(w.texts[0], re, w.replacement);
+            const typename Library::regex re = Library::Compile(w);
+            const std::string& text = w.texts[0];
+            const std::string out = Library::Replace(text, re, w.replacement);
             if (check) {
                 outcome.matches = static_cast<std::size_t>(
-                    std::distance(std::sregex_iterator(w.texts[0].begin(), w.texts[0].end(), re), std::sregex_iterator()));
+                    std::distance(typename Library::iterator(text.begin(), text.end(), re), typename Library::iterator()));
                 outcome.AddText(out);
             }
             break;
         }
     }
     return outcome;
+}
+
+Outcome Boost(const Workload& w, bool check) {
+    try {
+        return Iterated<BoostLibrary>(w, check);
+    } catch (const std::runtime_error&) {
+        // Boost gives up on matches it deems too complex.
+        Outcome outcome;
+        outcome.kind = Outcome::Kind::refused;
+        return outcome;
+    }
+}
+
+Outcome Std(const Workload& w, bool check) {
+    // libstdc++ recurses once per character a loop repeats: the traps would
+    // overflow the stack.
+    if (w.trap) {
+        Outcome outcome;
+        outcome.kind = Outcome::Kind::unsupported;
+        return outcome;
+    }
+    return Iterated<StdLibrary>(w, check);
 }
 
 }  // namespace
