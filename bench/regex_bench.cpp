@@ -1,148 +1,94 @@
-// What one RegexMatch call costs: the pattern compiled and the text searched,
-// every call, as the export does, beside PCRE2's interpreter (compile and
-// match per call, no JIT) and libstdc++'s std::regex, over the same texts in
-// the same run. Before timing, the three must agree on where each match is.
+// What ReRidu's regex calls cost, through the portable entry points that the
+// exports forward to, beside PCRE2's interpreter, Boost.Regex, RE2 and
+// std::regex, each compiling its pattern on every call as the exports do.
+// The workloads are in regex_workloads.cpp. Before timing, every engine
+// that answers must find what ReRidu finds.
 //
-// After the usual report comes a table: the time of each engine per pattern,
-// the ratios, and the geometric means.
-#define PCRE2_CODE_UNIT_WIDTH 8
+//     regex_bench [--plain] [--engines=ReRidu,PCRE2,...] [LICENCE_FOLDER PYTHON_FOLDER] [benchmark options]
+//
+// Google Benchmark reports each engine and workload, then a table of the
+// times, ReRidu's ratios to PCRE2 and to Boost, and their geometric means
+// over the workloads that are not traps. --plain prints one line per engine
+// and workload instead, "engine<TAB>workload<TAB>ns<TAB>outcome", and first
+// the time of the normalising kernel: regex_wine_bench.py reads it.
 #include <benchmark/benchmark.h>
-#include <pcre2.h>
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <map>
-#include <random>
-#include <regex>
 #include <string>
 #include <vector>
 
+#include "bench/regex_reridu_engine.h"
+#include "bench/regex_rivals.h"
+#include "bench/regex_workloads.h"
 #include "regex/entry_points.h"
 
 namespace {
 
-struct Workload {
-    const char* name;
-    const char* pattern;
-    bool ignore_case;
-    std::string text;
-};
+using regex_bench::Engine;
+using regex_bench::Outcome;
+using regex_bench::Workload;
 
-// Words with the odd digit run and punctuation, like the text of a page.
-std::string Prose(std::size_t length, unsigned seed) {
-    static const char* const words[] = {"the", "browser", "loads", "a", "page", "from", "its", "cache", "and",
-                                        "renders", "every", "frame", "with", "care", "while", "scripts", "run",
-                                        "in", "order", "of", "arrival", "on", "one", "thread", "only"};
-    std::mt19937 random(seed);
-    std::string text;
-    while (text.size() < length) {
-        text += words[random() % (sizeof words / sizeof words[0])];
-        switch (random() % 12) {
-            case 0: text += ", "; break;
-            case 1: text += ". "; break;
-            case 2: text += " " + std::to_string(random() % 100000) + " "; break;
-            default: text += ' ';
+// The newest python3.N folder under /usr/lib.
+std::string PythonFolder() {
+    std::string best;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/usr/lib", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("python3.", 0) == 0 && std::filesystem::exists(entry.path() / "os.py") && name > best)
+            best = name;
+    }
+    return "/usr/lib/" + best;
+}
+
+// False, with a message, when an engine that answered found other matches than ReRidu.
+bool EnginesAgree(const std::vector<Engine>& engines, const std::vector<Workload>& workloads) {
+    bool agree = true;
+    for (const Workload& w : workloads) {
+        const Outcome ours = engines[0].run(w, true);
+        for (std::size_t i = 1; i < engines.size(); ++i) {
+            const Outcome theirs = engines[i].run(w, true);
+            if (!theirs.answered() || (theirs.matches == ours.matches && theirs.digest == ours.digest)) continue;
+            std::fprintf(stderr, "%s: %s found %s, %s found %s\n", w.name.c_str(), engines[0].name.c_str(),
+                         ours.Describe().c_str(), engines[i].name.c_str(), theirs.Describe().c_str());
+            agree = false;
         }
     }
-    return text;
+    return agree;
 }
 
-std::vector<Workload> Workloads() {
-    const std::string page = Prose(4096, 1);
-    return {
-        {"literal", "needle", false, page + "needle in a haystack"},
-        {"literal_nocase", "NeEdLe", true, page + "the Needle"},
-        {"alternation", "apple|banana|cherry|durian|elderberry", false, page + "elderberry"},
-        {"class_runs", "[a-z]+[0-9]{3,}[a-z]*", false, Prose(4096, 2) + " sha256sum"},
-        {"email", R"([\w.+-]+@[\w-]+\.[\w.-]+)", false, page + " mail jane.doe+news@example-mail.co.uk today"},
-        {"uri", R"((https?|ftp)://([^/\s:]+)(:\d+)?(/[^\s?#]*)?(\?[^\s#]*)?)", false,
-         page + " see https://www.example.org:8080/path/to/page.html?q=1&r=2#top"},
-        {"backreference", R"(\b(\w+)\s+\1\b)", false, page + " the the end"},
-        {"anchored", R"(^(\w+)\s*=\s*(\w+))", false, "proxy_config_type = socks5; " + page},
-        {"lazy_tag", "<title>(.*?)</title>", false, "<html><head><title>" + Prose(200, 3) + "</title></head>" + page},
-        {"fails_everywhere", "[A-Z]{3}[0-9]{5}", false, page},
-    };
-}
-
-// ---------------------------------------------------------------- the three engines
-
-class SpanList final : public IRegexResultAllocator {
-public:
-    MatchSpan* RERIDU_THISCALL Allocate(int count) override {
-        spans_.resize(static_cast<std::size_t>(count));
-        return spans_.data();
-    }
-    const std::vector<MatchSpan>& spans() const { return spans_; }
-
-private:
-    std::vector<MatchSpan> spans_;
-};
-
-// Offset and length of group 0, or {-1, -1}.
-using Span = std::pair<long, long>;
-
-Span ReRidu(const Workload& w, SpanList& spans) {
-    const std::string pattern = w.pattern;
-    if (!regex::match_entry(w.text.data(), static_cast<int>(w.text.size()), pattern.data(),
-                            static_cast<int>(pattern.size()), &spans, w.ignore_case ? regex::flag_ignore_case : 0))
-        return {-1, -1};
-    return {spans.spans()[0].offset, spans.spans()[0].length};
-}
-
-Span Pcre2(const Workload& w) {
-    int error = 0;
-    PCRE2_SIZE error_offset = 0;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(w.pattern), PCRE2_ZERO_TERMINATED,
-                                     w.ignore_case ? PCRE2_CASELESS : 0, &error, &error_offset, nullptr);
-    if (code == nullptr) std::abort();
-    pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
-    const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(w.text.data()), w.text.size(), 0, 0, data, nullptr);
-    Span span{-1, -1};
-    if (rc > 0) {
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
-        span = {static_cast<long>(ovector[0]), static_cast<long>(ovector[1] - ovector[0])};
-    }
-    pcre2_match_data_free(data);
-    pcre2_code_free(code);
-    return span;
-}
-
-Span StdRegex(const Workload& w) {
-    auto options = std::regex::ECMAScript;
-    if (w.ignore_case) options |= std::regex::icase;
-    const std::regex compiled(w.pattern, options);
-    std::smatch match;
-    if (!std::regex_search(w.text, match, compiled)) return {-1, -1};
-    return {static_cast<long>(match.position(0)), static_cast<long>(match.length(0))};
-}
-
-enum class Engine { reridu, pcre2, std_regex };
-
-const char* const kEngineNames[] = {"ReRidu", "PCRE2", "std::regex"};
-
-void Run(benchmark::State& state, const Workload& w, Engine engine) {
-    SpanList spans;
-    for (auto _ : state) {
-        Span span;
-        switch (engine) {
-            case Engine::reridu: span = ReRidu(w, spans); break;
-            case Engine::pcre2: span = Pcre2(w); break;
-            case Engine::std_regex: span = StdRegex(w); break;
+void PrintPlain(const std::vector<Engine>& engines, const std::vector<Workload>& workloads) {
+    std::printf("kernel\t-\t%.0f\t-\n", regex_bench::KernelNanoseconds());
+    for (const Workload& w : workloads) {
+        for (const Engine& e : engines) {
+            const Outcome outcome = e.run(w, true);
+            const double ns = outcome.answered() ? regex_bench::BestNanoseconds([&] { e.run(w, false); }) : 0;
+            std::printf("%s\t%s\t%.0f\t%s\n", e.name.c_str(), w.name.c_str(), ns, outcome.Describe().c_str());
+            std::fflush(stdout);
         }
-        benchmark::DoNotOptimize(span);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(w.text.size()));
 }
 
-// ---------------------------------------------------------------- the table
+void Run(benchmark::State& state, const Engine& engine, const Workload& w) {
+    if (!engine.run(w, false).answered()) {
+        state.SkipWithError("refused or unsupported");
+        return;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(engine.run(w, false));
+}
 
 class TableReporter : public benchmark::ConsoleReporter {
 public:
+    TableReporter(std::vector<std::string> engines, std::vector<Workload> workloads)
+        : engines_(std::move(engines)), workloads_(std::move(workloads)) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
+            if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.error_occurred) continue;
             const std::string name = run.benchmark_name();
             const std::size_t slash = name.find('/');
             nanoseconds_[name.substr(slash + 1)][name.substr(0, slash)] = run.GetAdjustedRealTime();
@@ -151,47 +97,88 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\nper call, compile and search (ns)\n%-18s %12s %12s %12s %9s %9s\n", "pattern", "ReRidu", "PCRE2",
-                    "std::regex", "/PCRE2", "/std");
-        double log_pcre2 = 0, log_std = 0;
-        int rows = 0;
-        for (const auto& [pattern, times] : nanoseconds_) {
-            if (times.size() != 3) continue;
-            const double ours = times.at(kEngineNames[0]);
-            const double pcre2 = times.at(kEngineNames[1]);
-            const double std_regex = times.at(kEngineNames[2]);
-            std::printf("%-18s %12.0f %12.0f %12.0f %9.2f %9.2f\n", pattern.c_str(), ours, pcre2, std_regex,
-                        ours / pcre2, ours / std_regex);
-            log_pcre2 += std::log(ours / pcre2);
-            log_std += std::log(ours / std_regex);
-            ++rows;
+        std::printf("\nper call, compile and search (microseconds); ratios are ReRidu's time over the rival's\n%-18s",
+                    "workload");
+        for (const std::string& e : engines_) std::printf(" %11s", e.c_str());
+        std::printf(" %8s %8s\n", "/PCRE2", "/Boost");
+        double log_pcre2 = 0, log_boost = 0;
+        int rows_pcre2 = 0, rows_boost = 0;
+        for (const Workload& w : workloads_) {
+            const auto& times = nanoseconds_[w.name];
+            std::printf("%-18s", (w.name + (w.trap ? "*" : "")).c_str());
+            for (const std::string& e : engines_) {
+                const auto it = times.find(e);
+                if (it == times.end())
+                    std::printf(" %11s", "-");
+                else
+                    std::printf(" %11.1f", it->second / 1000);
+            }
+            const auto ratio = [&](const char* rival, double& log_sum, int& rows) {
+                if (!times.count("ReRidu") || !times.count(rival)) return std::printf(" %8s", "-"), void();
+                const double r = times.at("ReRidu") / times.at(rival);
+                std::printf(" %8.2f", r);
+                if (!w.trap) log_sum += std::log(r), ++rows;
+            };
+            ratio("PCRE2", log_pcre2, rows_pcre2);
+            ratio("Boost", log_boost, rows_boost);
+            std::printf("\n");
         }
-        if (rows > 0)
-            std::printf("%-18s %12s %12s %12s %9.2f %9.2f\n", "geometric mean", "", "", "", std::exp(log_pcre2 / rows),
-                        std::exp(log_std / rows));
+        std::printf("%-18s", "geometric mean");
+        for (std::size_t i = 0; i < engines_.size(); ++i) std::printf(" %11s", "");
+        std::printf(" %8.2f %8.2f\n* a former trap, in no mean\n", rows_pcre2 ? std::exp(log_pcre2 / rows_pcre2) : 0.0,
+                    rows_boost ? std::exp(log_boost / rows_boost) : 0.0);
     }
 
 private:
-    std::map<std::string, std::map<std::string, double>> nanoseconds_;  // pattern -> engine -> time
+    std::vector<std::string> engines_;
+    std::vector<Workload> workloads_;
+    std::map<std::string, std::map<std::string, double>> nanoseconds_;  // workload -> engine -> time
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    static const std::vector<Workload> workloads = Workloads();
-    for (const Workload& w : workloads) {
-        SpanList spans;
-        const Span ours = ReRidu(w, spans);
-        if (ours != Pcre2(w) || ours != StdRegex(w)) {
-            std::fprintf(stderr, "%s: the engines disagree\n", w.name);
-            return 1;
-        }
-        for (Engine engine : {Engine::reridu, Engine::pcre2, Engine::std_regex})
-            benchmark::RegisterBenchmark((std::string(kEngineNames[static_cast<int>(engine)]) + "/" + w.name).c_str(),
-                                         Run, w, engine);
+    bool plain = false;
+    std::string chosen;  // the engines to run, comma-separated; all when empty
+    std::vector<std::string> folders;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--plain") == 0)
+            plain = true;
+        else if (std::strncmp(argv[i], "--engines=", 10) == 0)
+            chosen = std::string(",") + (argv[i] + 10) + ",";
+        else
+            folders.push_back(argv[i]);
     }
-    TableReporter reporter;
+    if (folders.size() != 0 && folders.size() != 2) {
+        std::fprintf(stderr,
+                     "usage: regex_bench [--plain] [--engines=NAME,...] [LICENCE_FOLDER PYTHON_FOLDER] [benchmark options]\n");
+        return 2;
+    }
+    const regex_bench::Haystacks haystacks = regex_bench::LoadHaystacks(
+        folders.empty() ? "/usr/share/common-licenses" : folders[0], folders.empty() ? PythonFolder() : folders[1]);
+    if (haystacks.licenses.empty() || haystacks.python.empty()) {
+        std::fprintf(stderr, "regex_bench: no haystack (licence texts and Python's standard library)\n");
+        return 1;
+    }
+    static const std::vector<Workload> workloads = regex_bench::Workloads(haystacks);
+    // ReRidu comes first: the others are held to what it finds.
+    static std::vector<Engine> engines{regex_bench::ReriduEngine("ReRidu", regex::match_entry, regex::substitute_entry)};
+    for (Engine& rival : regex_bench::RivalEngines())
+        if (chosen.empty() || chosen.find("," + rival.name + ",") != std::string::npos) engines.push_back(std::move(rival));
+    if (!EnginesAgree(engines, workloads)) return 1;
+    if (plain) {
+        PrintPlain(engines, workloads);
+        return 0;
+    }
+    std::vector<std::string> names;
+    for (const Engine& e : engines) {
+        names.push_back(e.name);
+        for (const Workload& w : workloads)
+            benchmark::RegisterBenchmark((e.name + "/" + w.name).c_str(), Run, std::cref(e), std::cref(w))
+                ->Unit(benchmark::kMicrosecond);
+    }
+    TableReporter reporter(names, workloads);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -23,11 +23,13 @@ inline unsigned block_hits(const char* p, __m128i a, __m128i b, __m128i c) {
 }  // namespace
 
 byte_finder::byte_finder(const char_table& set) : set_(set) {
+    // Built for every pattern of every call: a word at a time.
     unsigned members = 0;
-    for (unsigned c = 0; c < 256; ++c) {
-        if (!set.test(static_cast<unsigned char>(c))) continue;
-        if (members < kMostCompared) bytes_[members] = static_cast<unsigned char>(c);
-        ++members;
+    for (unsigned word = 0; word < 8; ++word) {
+        for (std::uint32_t bits = set.bits[word]; bits != 0 && members <= kMostCompared; bits &= bits - 1) {
+            if (members < kMostCompared) bytes_[members] = static_cast<unsigned char>(word * 32 + __builtin_ctz(bits));
+            ++members;
+        }
     }
     if (members == 0 || members > kMostCompared) return;
     compared_ = members;

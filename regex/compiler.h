@@ -57,6 +57,13 @@ public:
     compiler(std::string_view pattern, RegexFlags flags, arena_allocator& arena)
         : syntax_(pattern, flags), flags_(flags), arena_(arena) {
         result_.flags = flags;
+        // Enough for most patterns in one allocation each.
+        constexpr std::size_t kUsual = 8;
+        frames_.reserve(kUsual);
+        finished_.reserve(kUsual);
+        heads_.reserve(kUsual);
+        groups_.reserve(kUsual);
+        capture_groups_.reserve(kUsual);
     }
 
     compiled_pattern<It> compile();
@@ -88,14 +95,14 @@ private:
         sub_expr<It>* condition = nullptr;            // conditional: its look-around condition, if any
         bool is_condition = false;                    // look-around: the condition of the enclosing conditional
         bool self_contained = true;                   // nothing inside captures or reads a record so far
-        std::vector<chain> alternatives;              // finished alternatives
+        std::size_t first_alternative = 0;            // where its finished alternatives begin in finished_
         chain current;                                // the alternative being read
     };
 
     // The alternatives of a group, linked to its end.
     struct linked_alternatives {
-        std::vector<const sub_expr<It>*> heads;  // first node of each
-        group_contents contents;                 // what the compiler found in them
+        span<const sub_expr<It>*> heads;  // first node of each, in the arena
+        group_contents contents;          // what the compiler found in them
     };
 
     // What the first atom of the pattern was; decides the anchored shortcuts.
@@ -125,15 +132,17 @@ private:
     void reads_records();
     void resolve_references();
     std::uint32_t group_of_capture(std::uint32_t capture) const;
-    void settle_search_shortcuts(const match_group<It>& group0, const open_group& frame);
+    void settle_search_shortcuts(const match_group<It>& group0);
+    std::size_t alternatives_of(const open_group& frame) const { return finished_.size() - frame.first_alternative; }
 
     perl_syntax syntax_;
     RegexFlags flags_;                                     // the flags in force at the current token
     arena_allocator& arena_;                               // where every node is made
     std::vector<open_group> frames_;                       // the open groups, group 0 first
+    std::vector<chain> finished_;                          // the finished alternatives of every open group, in order
+    std::vector<const sub_expr<It>*> heads_;               // scratch: the heads of the group being closed
     std::vector<std::uint32_t> capture_groups_;            // group number of each capturing group
-    std::vector<width_range> closed_widths_;               // width of each group, once closed
-    std::vector<bool> closed_;                             // which groups have closed
+    std::vector<std::optional<width_range>> groups_;       // the width of each group, once it has closed
     std::vector<match_backref_t<It, ch_neq_t>*> backrefs_;            // to resolve at the end
     std::vector<match_backref_t<It, ch_neq_nocase_t>*> nocase_backrefs_;
     std::vector<match_conditional<It>*> group_conditions_;
@@ -160,13 +169,13 @@ compiled_pattern<It> compiler<It>::compile() {
                 finish_alternative(frame);
                 linked_alternatives linked = link_alternatives(frame);
                 const width_range width = linked.contents.width;
-                group0->close(std::move(linked.heads), linked.contents);
+                group0->close(linked.heads, linked.contents);
                 group0->set_next(arena_.make<end_of_pattern<It>>());
                 resolve_references();
                 result_.top = group0;
                 result_.width = width;
                 result_.capture_count = static_cast<std::uint32_t>(capture_groups_.size());
-                settle_search_shortcuts(*group0, frame);
+                settle_search_shortcuts(*group0);
                 return std::move(result_);
             }
             case token_kind::character:
@@ -191,7 +200,7 @@ compiled_pattern<It> compiler<It>::compile() {
                 break;
             case token_kind::alternation: {
                 open_group& frame = frames_.back();
-                if (frame.kind == frame_kind::conditional && frame.alternatives.size() == 1)
+                if (frame.kind == frame_kind::conditional && alternatives_of(frame) == 1)
                     throw bad_regexpr("Too many alternates in conditional subexpression");
                 finish_alternative(frame);
                 break;
@@ -244,15 +253,14 @@ std::uint32_t compiler<It>::new_group(bool capturing) {
         capture_groups_.push_back(number);
     else
         result_.invisible_groups.push_back(number);
-    closed_widths_.emplace_back();
-    closed_.push_back(false);
+    groups_.emplace_back();
     return number;
 }
 
 template <class It>
 bool compiler<It>::at_pattern_start() const {
     const open_group& frame = frames_.back();
-    return frames_.size() == 1 && frame.alternatives.empty() && frame.current.head == nullptr &&
+    return frames_.size() == 1 && alternatives_of(frame) == 0 && frame.current.head == nullptr &&
            frame.current.run.empty();
 }
 
@@ -260,6 +268,7 @@ template <class It>
 typename compiler<It>::open_group& compiler<It>::push_frame(frame_kind kind, RegexFlags inner_flags,
                                                            const sub_expr<It>* end) {
     open_group& frame = frames_.emplace_back();
+    frame.first_alternative = finished_.size();
     frame.kind = kind;
     frame.outer_flags = flags_;
     frame.first_nested = result_.group_count;
@@ -285,8 +294,8 @@ void compiler<It>::open(const perl_syntax::group_opening& opening) {
             auto* group = arena_.make<match_group<It>>(new_group(false), arena_);
             group_contents empty;
             empty.first_nested = result_.group_count;
-            group->close({group->end()}, empty);
-            closed_[group->number()] = true;
+            group->close(arena_.copy(std::vector<const sub_expr<It>*>{group->end()}), empty);
+            groups_[group->number()] = empty.width;
             add_atom(group, false, true);
             return;
         }
@@ -346,7 +355,7 @@ void compiler<It>::open_lookaround(RegexFlags inner_flags) {
 template <class It>
 void compiler<It>::finish_alternative(open_group& frame) {
     flush_run(frame.current);
-    frame.alternatives.push_back(std::move(frame.current));
+    finished_.push_back(std::move(frame.current));
     frame.current = chain{};
 }
 
@@ -355,16 +364,20 @@ typename compiler<It>::linked_alternatives compiler<It>::link_alternatives(open_
     linked_alternatives linked;
     group_contents& contents = linked.contents;
     contents.width = {unbounded_width, 0};
-    for (chain& c : frame.alternatives) {
+    heads_.clear();
+    for (std::size_t i = frame.first_alternative; i < finished_.size(); ++i) {
+        const chain& c = finished_[i];
         if (c.tail != nullptr) {
             c.tail->set_next(frame.end);
-            linked.heads.push_back(c.head);
+            heads_.push_back(c.head);
         } else {
-            linked.heads.push_back(frame.end);
+            heads_.push_back(frame.end);
         }
         contents.width = {std::min(contents.width.min, c.width.min), std::max(contents.width.max, c.width.max)};
         contents.simple = contents.simple && c.simple;
     }
+    finished_.resize(frame.first_alternative);
+    linked.heads = arena_.copy(heads_);
     contents.first_nested = frame.first_nested;
     contents.nested_count = result_.group_count - frame.first_nested;
     contents.self_contained = frame.self_contained;
@@ -390,13 +403,13 @@ void compiler<It>::close() {
     switch (frame.kind) {
         case frame_kind::group:
         case frame_kind::atomic:
-            frame.group->close(std::move(linked.heads), linked.contents);
+            frame.group->close(linked.heads, linked.contents);
             number = frame.group->number();
             atom = frame.kind == frame_kind::group ? static_cast<sub_expr<It>*>(frame.group)
                                                    : arena_.make<independent_group<It>>(frame.group, arena_);
             break;
         case frame_kind::lookaround:
-            frame.group->close(std::move(linked.heads), linked.contents);
+            frame.group->close(linked.heads, linked.contents);
             frame.lookaround->close(frame.group);
             break;
         case frame_kind::conditional: {
@@ -414,10 +427,7 @@ void compiler<It>::close() {
             break;
         }
     }
-    if (number != no_group) {
-        closed_[number] = true;
-        closed_widths_[number] = width;
-    }
+    if (number != no_group) groups_[number] = width;
 
     const open_group closed = std::move(frame);
     frames_.pop_back();
@@ -506,8 +516,8 @@ template <class It>
 sub_expr<It>* compiler<It>::make_backref(std::uint32_t capture) {
     reads_records();
     width_range width{0, unbounded_width};
-    if (capture < capture_groups_.size() && closed_[capture_groups_[capture]])
-        width = closed_widths_[capture_groups_[capture]];
+    if (capture < capture_groups_.size() && groups_[capture_groups_[capture]])
+        width = *groups_[capture_groups_[capture]];
     if (flags_ & flag_ignore_case) {
         auto* n = arena_.make<match_backref_t<It, ch_neq_nocase_t>>(capture, width);
         nocase_backrefs_.push_back(n);
@@ -562,8 +572,8 @@ void compiler<It>::resolve_references() {
 }
 
 template <class It>
-void compiler<It>::settle_search_shortcuts(const match_group<It>& group0, const open_group& frame) {
-    const bool one_alternative = frame.alternatives.size() == 1;
+void compiler<It>::settle_search_shortcuts(const match_group<It>& group0) {
+    const bool one_alternative = group0.alternative_count() == 1;
     // Only the first start position can match an anchored pattern, whichever way the search runs.
     if (!(result_.flags & flag_multiline) && one_alternative && leading_ == leading_token::text_begin) {
         result_.can_start_anywhere = false;

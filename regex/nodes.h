@@ -366,7 +366,7 @@ public:
 
     // Called once, when the closing parenthesis has been read. Each entry is
     // the first node of an alternative whose last node already leads to end().
-    void close(std::vector<const sub_expr<It>*> alternatives, const group_contents& contents);
+    void close(span<const sub_expr<It>*> alternatives, const group_contents& contents);
 
     std::uint32_t number() const { return number_; }
     const sub_expr<It>* end() const { return end_; }
@@ -374,7 +374,7 @@ public:
     std::uint32_t nested_count() const { return contents_.nested_count; }
     bool self_contained() const { return contents_.self_contained; }
     std::size_t alternative_count() const { return alternatives_.size(); }
-    const std::vector<const sub_expr<It>*>& alternatives() const { return alternatives_; }
+    span<const sub_expr<It>*> alternatives() const { return alternatives_; }
 
     template <class End>
     bool match_all_impl(param& p, It pos) const;
@@ -405,7 +405,7 @@ private:
     std::uint32_t number_;                             // the record, or no_group
     end_group<It>* closer_ = nullptr;                  // numbered: records the span, then goes on
     const sub_expr<It>* end_;                          // where every alternative ends: closer_ or the body's end
-    std::vector<const sub_expr<It>*> alternatives_;    // first node of each alternative, in order
+    span<const sub_expr<It>*> alternatives_;           // first node of each alternative, in order
     char_table firsts_;                                // characters that can begin some alternative
     bool has_firsts_ = false;                          // every alternative could tell its first characters
     group_contents contents_;                          // as the compiler found them
@@ -990,8 +990,8 @@ template <class It>
 match_group<It>::match_group(const sub_expr<It>* body_end) : number_(no_group), end_(body_end) {}
 
 template <class It>
-void match_group<It>::close(std::vector<const sub_expr<It>*> alternatives, const group_contents& contents) {
-    alternatives_ = std::move(alternatives);
+void match_group<It>::close(span<const sub_expr<It>*> alternatives, const group_contents& contents) {
+    alternatives_ = alternatives;
     contents_ = contents;
     has_firsts_ = true;
     for (const sub_expr<It>* n : alternatives_) {
