@@ -28,9 +28,11 @@ struct search_plan {
     std::size_t required_min = 0;
     std::size_t required_max = 0;
     // Every match begins with an unbounded repetition of these characters,
-    // and nothing in the pattern reads a record: when an attempt fails, so
-    // does every later start inside the run it began with.
+    // perhaps after one character of leading_once (a subset of them), and
+    // nothing in the pattern reads a record: when an attempt fails that
+    // began there, so does every later start inside the run.
     std::optional<char_table> leading_run;
+    std::optional<char_table> leading_once;
 };
 
 }  // namespace regex::detail

@@ -84,6 +84,12 @@ private:
     std::optional<required_literal> inner_;
 };
 
+inline bool subset(const char_table& part, const char_table& whole) {
+    for (int w = 0; w < 8; ++w)
+        if (part.bits[w] & ~whole.bits[w]) return false;
+    return true;
+}
+
 // Whether every alternative of group 0 begins with ^ under flag_multiline.
 template <class It>
 bool begins_lines(const match_group<It>& group0) {
@@ -120,8 +126,14 @@ search_plan plan_search(const match_group<It>& group0, bool pattern_reads_record
         for (const match_group<It>* group; (group = dynamic_cast<const match_group<It>*>(n)) != nullptr &&
                                            group->alternative_count() == 1;)
             n = group->alternatives()[0];
-        char_table run;
-        if (n->repeats_one_char(run)) plan.leading_run = run;
+        char_table run, once;
+        if (n->repeats_one_char(run)) {
+            plan.leading_run = run;
+        } else if (n->matches_one_char(once) && n->next() != nullptr && n->next()->repeats_one_char(run) &&
+                   subset(once, run)) {
+            plan.leading_run = run;
+            plan.leading_once = once;
+        }
     }
     return plan;
 }

@@ -38,8 +38,12 @@ const char* start_positions::next(const char* pos) {
 }
 
 const char* start_positions::after_failure(const char* pos) const {
-    if (plan_.leading_run)
-        while (pos != end_ && plan_.leading_run->test(static_cast<unsigned char>(*pos))) ++pos;
+    if (pos != end_ && plan_.leading_run) {
+        // An attempt that did not begin with the character before the run proves nothing about the run.
+        const bool began = !plan_.leading_once || plan_.leading_once->test(static_cast<unsigned char>(*pos));
+        if (plan_.leading_once && began) ++pos;
+        while (began && pos != end_ && plan_.leading_run->test(static_cast<unsigned char>(*pos))) ++pos;
+    }
     return pos == end_ ? nullptr : pos + 1;
 }
 
