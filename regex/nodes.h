@@ -75,9 +75,17 @@ public:
 };
 
 template <class It>
+class match_group;
+
+template <class It>
 class sub_expr : public sub_expr_base {
 public:
     using param = match_param<It>;
+
+    // This node as a group of alternatives, or nullptr: a question the
+    // compiler asks per call, cheaper than a dynamic_cast, which compares
+    // type names on Windows.
+    virtual const match_group<It>* as_group() const { return nullptr; }
 
     // Recursive engine: this node and the whole rest of the pattern.
     virtual bool match_all_bounded(param& p, It pos) const = 0;
@@ -406,6 +414,7 @@ public:
 
     void set_next(const sub_expr<It>* next) override;
     sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
+    const match_group* as_group() const override { return this; }
     typename sub_expr<It>::mandatory_chain must_pass() const override {
         if (alternatives_.size() != 1) return {};
         return {alternatives_[0], end_};

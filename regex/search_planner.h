@@ -90,16 +90,9 @@ inline bool subset(const char_table& part, const char_table& whole) {
     return true;
 }
 
-// Whether every alternative of group 0 begins with ^ under flag_multiline.
+// begins_lines: every alternative of group 0 begins with ^ under flag_multiline.
 template <class It>
-bool begins_lines(const match_group<It>& group0) {
-    for (const sub_expr<It>* n : group0.alternatives())
-        if (dynamic_cast<const assert_op<It, anchor::bol_t>*>(n) == nullptr) return false;
-    return true;
-}
-
-template <class It>
-search_plan plan_search(const match_group<It>& group0, bool pattern_reads_records) {
+search_plan plan_search(const match_group<It>& group0, bool pattern_reads_records, bool begins_lines) {
     search_plan plan;
     const literal_survey<It> survey(group0);
     if (const auto& prefix = survey.prefix()) plan.prefix.emplace(prefix->text, prefix->nocase);
@@ -114,7 +107,7 @@ search_plan plan_search(const match_group<It>& group0, bool pattern_reads_record
         plan.first_chars = first.chars;
         if (!plan.prefix) plan.first.emplace(first.chars);
     }
-    if (begins_lines(group0)) {
+    if (begins_lines) {
         char_table line_feed;
         line_feed.set('\n');
         plan.line_feed.emplace(line_feed);
@@ -123,8 +116,7 @@ search_plan plan_search(const match_group<It>& group0, bool pattern_reads_record
     if (group0.alternative_count() == 1 && !pattern_reads_records) {
         // Groups of one alternative around the repetition change only records, which nothing reads.
         const sub_expr<It>* n = group0.alternatives()[0];
-        for (const match_group<It>* group; (group = dynamic_cast<const match_group<It>*>(n)) != nullptr &&
-                                           group->alternative_count() == 1;)
+        for (const match_group<It>* group; (group = n->as_group()) != nullptr && group->alternative_count() == 1;)
             n = group->alternatives()[0];
         char_table run, once;
         if (n->repeats_one_char(run)) {
