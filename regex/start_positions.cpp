@@ -5,10 +5,13 @@
 namespace regex::detail {
 
 start_positions::start_positions(const search_plan& plan, const char* begin, const char* end, std::size_t min_width)
-    : plan_(plan), begin_(begin), end_(end), last_(end - min_width) {}
+    : plan_(plan),
+      begin_(begin),
+      end_(end),
+      last_(static_cast<std::size_t>(end - begin) >= min_width ? end - min_width : nullptr) {}
 
 const char* start_positions::next(const char* pos) {
-    while (pos <= last_) {
+    while (last_ != nullptr && pos <= last_) {
         // Every literal and character that begins a match makes the shortest match at least one long.
         if (plan_.prefix) {
             pos = plan_.prefix->find(pos, end_);
@@ -59,7 +62,7 @@ const char* start_positions::required_from(const char* from) {
 }
 
 const char* start_positions::last_possible(const char* first) const {
-    if (first > last_) return nullptr;
+    if (last_ == nullptr || first > last_) return nullptr;
     if (!plan_.required) return last_;
     const char* found = plan_.required->find_last(first + plan_.required_min, end_);
     if (found == nullptr) return nullptr;

@@ -38,7 +38,7 @@ private:
     const search_plan& plan_;
     const char* begin_;
     const char* end_;
-    const char* last_;                     // the last start that leaves room for the shortest match
+    const char* last_;                     // the last start that leaves room for the shortest match, if any
     const char* looked_from_ = nullptr;    // where the required literal was last looked for...
     const char* found_at_ = nullptr;       // ...and its first occurrence from there, or nullptr
 };
