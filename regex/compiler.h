@@ -81,7 +81,7 @@ private:
         bool simple = true;            // every node is simple
         std::string run;               // ordinary characters not yet made into a node
         bool run_nocase = false;       // the run compares without regard to case
-        bool begins_line = false;      // the first node is ^ under flag_multiline
+        leading_assertion opening = leading_assertion::none;  // what its first node is
     };
 
     enum class frame_kind { group, atomic, lookaround, conditional };
@@ -155,7 +155,7 @@ private:
     std::pmr::vector<match_conditional<It>*> group_conditions_{&memory_};
     leading_token leading_ = leading_token::other;
     bool pattern_reads_records_ = false;                   // see reads_records
-    bool begins_lines_ = false;                            // every alternative of group 0 begins with a multiline ^
+    leading_assertion opening_ = leading_assertion::none;  // what every alternative of group 0 begins with
     compiled_pattern<It> result_;
 };
 
@@ -175,7 +175,9 @@ compiled_pattern<It> compiler<It>::compile() {
                 if (frames_.size() > 1) throw bad_regexpr("mismatched parenthesis");
                 open_group& frame = frames_.back();
                 finish_alternative(frame);
-                begins_lines_ = std::all_of(finished_.begin(), finished_.end(), [](const chain& c) { return c.begins_line; });
+                opening_ = finished_.front().opening;
+                for (const chain& c : finished_)
+                    if (c.opening != opening_) opening_ = leading_assertion::none;
                 linked_alternatives linked = link_alternatives(frame);
                 const width_range width = linked.contents.width;
                 group0->close(linked.heads, linked.contents);
@@ -225,7 +227,9 @@ compiled_pattern<It> compiler<It>::compile() {
                     leading_ = leading_token::text_begin;
                 chain& c = frames_.back().current;
                 flush_run(c);
-                if (c.head == nullptr && t.kind == token_kind::caret && (flags_ & flag_multiline)) c.begins_line = true;
+                if (c.head == nullptr && t.kind == token_kind::caret && (flags_ & flag_multiline))
+                    c.opening = leading_assertion::line_start;
+                if (c.head == nullptr && t.kind == token_kind::word_boundary) c.opening = leading_assertion::word_boundary;
                 // Zero-width assertions take no quantifier.
                 append(c, make_anchor(t.kind), {0, 0}, true);
                 break;
@@ -595,7 +599,7 @@ void compiler<It>::settle_search_shortcuts(const match_group<It>& group0) {
         leading_ == leading_token::dot_star)
         result_.can_start_anywhere = false;
 
-    result_.plan = plan_search(group0, pattern_reads_records_, begins_lines_);
+    result_.plan = plan_search(group0, pattern_reads_records_, opening_);
 }
 
 }  // namespace regex::detail

@@ -21,6 +21,10 @@ struct search_plan {
     // Every match begins at the text's begin or right after a line feed,
     // which this finds.
     std::optional<byte_finder> line_feed;
+    // Every match begins right after one of these characters, or at the
+    // text's begin if after_text_begin.
+    std::optional<char_table> after;
+    bool after_text_begin = false;
     // Every match holds this literal, beginning at least required_min and
     // at most required_max characters after the match's start (max
     // unbounded_width when there is no limit).

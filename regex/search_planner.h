@@ -90,9 +90,11 @@ inline bool subset(const char_table& part, const char_table& whole) {
     return true;
 }
 
-// begins_lines: every alternative of group 0 begins with ^ under flag_multiline.
+// What every alternative of group 0 begins with, when they agree.
+enum class leading_assertion { none, line_start, word_boundary };
+
 template <class It>
-search_plan plan_search(const match_group<It>& group0, bool pattern_reads_records, bool begins_lines) {
+search_plan plan_search(const match_group<It>& group0, bool pattern_reads_records, leading_assertion opening) {
     search_plan plan;
     const literal_survey<It> survey(group0);
     if (const auto& prefix = survey.prefix()) plan.prefix.emplace(prefix->text, prefix->nocase);
@@ -107,7 +109,20 @@ search_plan plan_search(const match_group<It>& group0, bool pattern_reads_record
         plan.first_chars = first.chars;
         if (!plan.prefix) plan.first.emplace(first.chars);
     }
-    if (begins_lines) {
+    if (opening == leading_assertion::word_boundary && plan.first_chars) {
+        // \b holds before a word character only after a character that is none, and the other way round.
+        char_table word;
+        intrinsic_charsets<char>::intrinsic_charset('w').add_members(word.bits);
+        char_table not_word;
+        for (int w = 0; w < 8; ++w) not_word.bits[w] = ~word.bits[w];
+        if (subset(*plan.first_chars, word)) {
+            plan.after = not_word;
+            plan.after_text_begin = true;
+        } else if (subset(*plan.first_chars, not_word)) {
+            plan.after = word;
+        }
+    }
+    if (opening == leading_assertion::line_start) {
         char_table line_feed;
         line_feed.set('\n');
         plan.line_feed.emplace(line_feed);

@@ -26,6 +26,10 @@ const char* start_positions::next(const char* pos) {
             pos = line_feed + 1;
             continue;
         }
+        if (plan_.after && !follows_right_character(pos)) {
+            ++pos;
+            continue;
+        }
         if (plan_.required) {
             // The shortest match holds the literal, so this stays inside the text.
             const char* found = required_from(pos + plan_.required_min);
@@ -89,6 +93,11 @@ const char* start_positions::previous(const char* pos, const char* first) const 
             } else {
                 return nullptr;
             }
+            continue;
+        }
+        if (plan_.after && !follows_right_character(pos)) {
+            if (pos == first) return nullptr;
+            --pos;
             continue;
         }
         return pos;

@@ -32,6 +32,9 @@ public:
 
 private:
     bool at_line_start(const char* pos) const { return pos == begin_ || pos[-1] == '\n'; }
+    bool follows_right_character(const char* pos) const {
+        return pos == begin_ ? plan_.after_text_begin : plan_.after->test(static_cast<unsigned char>(pos[-1]));
+    }
     // The first occurrence of the required literal beginning at or after from, or nullptr.
     const char* required_from(const char* from);
 
