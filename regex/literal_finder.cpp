@@ -1,5 +1,6 @@
 #include "regex/literal_finder.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "regex/byte_rarity.h"
@@ -129,11 +130,26 @@ REGEX_AVX2 inline __m256i wide_hits(const char* p, const std::ptrdiff_t (&offset
     return hits;
 }
 
+// The first of the 32 starts at block where the rare bytes are in place
+// and matches_at holds, or nullptr.
+template <bool Folded, bool Pair, class MatchesAt>
+REGEX_AVX2 inline const char* first_in_wide_block(const char* block, const std::ptrdiff_t (&offsets)[2],
+                                                  const __m256i* probes, const MatchesAt& matches_at) {
+    const __m256i hits = wide_hits<Folded, Pair>(block, offsets, probes);
+    for (auto bits = static_cast<unsigned>(_mm256_movemask_epi8(hits)); bits != 0; bits &= bits - 1) {
+        const char* at = block + __builtin_ctz(bits);
+        if (matches_at(at)) return at;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 // The SSE2 scan below with 32-byte vectors, four to a step. Most steps do
 // not even hold the rarest byte, and one test of it settles all four; the
-// second byte is looked at only when it is there.
+// second byte is looked at only when it is there. The step is written out
+// block by block: i686 has eight vector registers, and an array of hits
+// would live on the stack.
 template <bool Folded, bool Pair>
 REGEX_AVX2 const char* literal_finder::scan_wide(const char*& first, const char* final_start) const {
     constexpr std::ptrdiff_t kWide = 32;
@@ -142,18 +158,26 @@ REGEX_AVX2 const char* literal_finder::scan_wide(const char*& first, const char*
     const __m256i probes[4] = {
         _mm256_set1_epi8(static_cast<char>(cases_[0][0])), _mm256_set1_epi8(static_cast<char>(cases_[0][1])),
         _mm256_set1_epi8(static_cast<char>(cases_[1][0])), _mm256_set1_epi8(static_cast<char>(cases_[1][1]))};
+    const auto look_in = [&](const char* block) {
+        return first_in_wide_block<Folded, Pair>(block, offsets, probes, [this](const char* at) { return matches_at(at); });
+    };
+    if (final_start - first < kBlocks * kWide - 1) return nullptr;
+    // A load across two cache lines costs two: after one block from first,
+    // the steps go on where the rarest byte's loads are aligned, looking at
+    // a few starts twice.
+    if (const auto misalignment = reinterpret_cast<std::uintptr_t>(first + offsets[0]) % kWide; misalignment != 0) {
+        if (const char* at = look_in(first)) return at;
+        first += kWide - static_cast<std::ptrdiff_t>(misalignment);
+    }
     while (final_start - first >= kBlocks * kWide - 1) {
-        __m256i hits[kBlocks];
-        for (int b = 0; b < kBlocks; ++b) hits[b] = wide_hits<Folded, false>(first + b * kWide, offsets, probes);
-        const __m256i any = _mm256_or_si256(_mm256_or_si256(hits[0], hits[1]), _mm256_or_si256(hits[2], hits[3]));
+        const __m256i any = _mm256_or_si256(
+            _mm256_or_si256(wide_hits<Folded, false>(first, offsets, probes),
+                            wide_hits<Folded, false>(first + kWide, offsets, probes)),
+            _mm256_or_si256(wide_hits<Folded, false>(first + 2 * kWide, offsets, probes),
+                            wide_hits<Folded, false>(first + 3 * kWide, offsets, probes)));
         if (!_mm256_testz_si256(any, any)) {
-            for (int b = 0; b < kBlocks; ++b) {
-                if constexpr (Pair) hits[b] = wide_hits<Folded, true>(first + b * kWide, offsets, probes);
-                for (auto bits = static_cast<unsigned>(_mm256_movemask_epi8(hits[b])); bits != 0; bits &= bits - 1) {
-                    const char* at = first + b * kWide + __builtin_ctz(bits);
-                    if (matches_at(at)) return at;
-                }
-            }
+            for (int b = 0; b < kBlocks; ++b)
+                if (const char* at = look_in(first + b * kWide)) return at;
         }
         first += kBlocks * kWide;
     }
