@@ -12,7 +12,7 @@
 
 #include "base64/kernel.h"
 #include "base64/scalar.h"
-#include "base64/target.h"
+#include "cpu/target.h"
 #include "base64/vector_tables.h"
 
 RERIDU_TARGET_BEGIN("avx2")
@@ -41,5 +41,5 @@ RERIDU_TARGET_END
 
 namespace base64 {
 // Constant: no initialiser runs at load, on whatever CPU that is.
-constexpr Kernel kAvx2Kernel = {"avx2", CpuFeature::kAvx2, Encode<V256>, Decode<V256>};
+constexpr Kernel kAvx2Kernel = {"avx2", cpu::Feature::kAvx2, Encode<V256>, Decode<V256>};
 }  // namespace base64

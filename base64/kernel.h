@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <vector>
 
-namespace base64 {
+#include "cpu/features.h"
 
-enum class CpuFeature { kNone, kSsse3, kAvx2 };
+namespace base64 {
 
 struct Kernel {
     const char* name;
-    CpuFeature needs;
+    cpu::Feature needs;
     // Both take a non-empty input and a destination that holds the size
     // bound of n; they return the bytes written.
     std::uint32_t (*encode)(const unsigned char* src, std::uint32_t n, unsigned char* dst);
@@ -23,8 +23,6 @@ struct Kernel {
 extern const Kernel kScalarKernel;
 extern const Kernel kSsse3Kernel;
 extern const Kernel kAvx2Kernel;
-
-bool CpuHas(CpuFeature feature);
 
 // The kernels this CPU runs, the slowest (scalar) first.
 std::vector<const Kernel*> SupportedKernels();

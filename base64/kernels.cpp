@@ -6,7 +6,7 @@
 
 namespace base64 {
 
-constexpr Kernel kScalarKernel = {"scalar", CpuFeature::kNone, scalar::Encode, scalar::Decode};
+constexpr Kernel kScalarKernel = {"scalar", cpu::Feature::kNone, scalar::Encode, scalar::Decode};
 
 namespace {
 
@@ -14,7 +14,7 @@ const Kernel* const kAllKernels[] = {&kScalarKernel, &kSsse3Kernel, &kAvx2Kernel
 
 const Kernel* FastestSupported() {
     for (auto kernel = std::rbegin(kAllKernels); kernel != std::rend(kAllKernels); ++kernel)
-        if (CpuHas((*kernel)->needs)) return *kernel;
+        if (cpu::Has((*kernel)->needs)) return *kernel;
     return &kScalarKernel;
 }
 
@@ -23,7 +23,7 @@ const Kernel* FastestSupported() {
 std::vector<const Kernel*> SupportedKernels() {
     std::vector<const Kernel*> kernels;
     for (const Kernel* kernel : kAllKernels)
-        if (CpuHas(kernel->needs)) kernels.push_back(kernel);
+        if (cpu::Has(kernel->needs)) kernels.push_back(kernel);
     return kernels;
 }
 

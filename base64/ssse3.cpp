@@ -7,7 +7,7 @@
 
 #include "base64/kernel.h"
 #include "base64/scalar.h"
-#include "base64/target.h"
+#include "cpu/target.h"
 #include "base64/vector_tables.h"
 
 RERIDU_TARGET_BEGIN("ssse3")
@@ -17,5 +17,5 @@ RERIDU_TARGET_END
 
 namespace base64 {
 // Constant: no initialiser runs at load, on whatever CPU that is.
-constexpr Kernel kSsse3Kernel = {"ssse3", CpuFeature::kSsse3, Encode<V128>, Decode<V128>};
+constexpr Kernel kSsse3Kernel = {"ssse3", cpu::Feature::kSsse3, Encode<V128>, Decode<V128>};
 }  // namespace base64

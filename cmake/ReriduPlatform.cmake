@@ -38,3 +38,13 @@ function(reridu_split_debug_info target)
     WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
     VERBATIM)
 endfunction()
+
+# Sources with AVX2 code. 64-bit Windows functions get no stack realignment,
+# so a 32-byte spill may land on a 16-byte boundary: only unaligned moves may
+# touch it (check-binary --unaligned-wide-spills makes sure).
+function(reridu_wide_vector_sources)
+  if(WIN32)
+    set_source_files_properties(${ARGN} DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+      PROPERTIES COMPILE_OPTIONS "-Wa,-muse-unaligned-vector-move")
+  endif()
+endfunction()

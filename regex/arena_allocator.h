@@ -40,12 +40,12 @@ public:
 
     // A copy of values that need no destructor, as an array in the arena.
     template <class T>
-    span<T> copy(const std::vector<T>& values) {
+    span<T> copy(const T* values, std::size_t count) {
         static_assert(std::is_trivially_destructible_v<T>, "arena arrays are never destroyed");
-        if (values.empty()) return {};
-        T* array = static_cast<T*>(allocate(sizeof(T) * values.size()));
-        std::uninitialized_copy(values.begin(), values.end(), array);
-        return {array, values.size()};
+        if (count == 0) return {};
+        T* array = static_cast<T*>(allocate(sizeof(T) * count));
+        std::uninitialized_copy(values, values + count, array);
+        return {array, count};
     }
 
     template <class T, class... Args>

@@ -1,7 +1,11 @@
 #include "regex/byte_finder.h"
 
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if RERIDU_X86
+#include <immintrin.h>
 #endif
 
 namespace regex::detail {
@@ -22,7 +26,7 @@ inline unsigned block_hits(const char* p, __m128i a, __m128i b, __m128i c) {
 
 }  // namespace
 
-byte_finder::byte_finder(const char_table& set) : set_(set) {
+byte_finder::byte_finder(const char_table& set, bool wide) : set_(set) {
     // Built for every pattern of every call: a word at a time.
     unsigned members = 0;
     for (unsigned word = 0; word < 8; ++word) {
@@ -33,6 +37,7 @@ byte_finder::byte_finder(const char_table& set) : set_(set) {
     }
     if (members == 0 || members > kMostCompared) return;
     compared_ = members;
+    wide_ = wide;
     for (unsigned i = members; i < kMostCompared; ++i) bytes_[i] = bytes_[0];
 }
 
@@ -49,6 +54,10 @@ const char* byte_finder::find(const char* first, const char* last) const {
         while (first != last && !set_.test(static_cast<unsigned char>(*first))) ++first;
         return first;
     }
+#if RERIDU_X86
+    if (wide_)
+        if (const char* at = find_wide(first, last)) return at;
+#endif
 #if defined(__SSE2__)
     const __m128i a = _mm_set1_epi8(static_cast<char>(bytes_[0]));
     const __m128i b = _mm_set1_epi8(static_cast<char>(bytes_[1]));
@@ -65,6 +74,38 @@ const char* byte_finder::find(const char* first, const char* last) const {
     while (first != last && !set_.test(static_cast<unsigned char>(*first))) ++first;
     return first;
 }
+
+#if RERIDU_X86
+namespace {
+
+// Bytes of the 32 at p that are one of the three.
+RERIDU_AVX2_FUNCTION inline __m256i wide_hits(const char* p, const __m256i* bytes) {
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    return _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x, bytes[0]), _mm256_cmpeq_epi8(x, bytes[1])),
+                           _mm256_cmpeq_epi8(x, bytes[2]));
+}
+
+}  // namespace
+
+// Four 32-byte vectors to a step: most steps find nothing, and one test then settles all four.
+RERIDU_AVX2_FUNCTION const char* byte_finder::find_wide(const char*& first, const char* last) const {
+    constexpr std::ptrdiff_t kWide = 32;
+    constexpr int kBlocks = 4;
+    const __m256i bytes[3] = {_mm256_set1_epi8(static_cast<char>(bytes_[0])),
+                              _mm256_set1_epi8(static_cast<char>(bytes_[1])),
+                              _mm256_set1_epi8(static_cast<char>(bytes_[2]))};
+    for (; last - first >= kBlocks * kWide; first += kBlocks * kWide) {
+        __m256i hits[kBlocks];
+        for (int b = 0; b < kBlocks; ++b) hits[b] = wide_hits(first + b * kWide, bytes);
+        const __m256i any = _mm256_or_si256(_mm256_or_si256(hits[0], hits[1]), _mm256_or_si256(hits[2], hits[3]));
+        if (_mm256_testz_si256(any, any)) continue;
+        for (int b = 0; b < kBlocks; ++b)
+            if (const auto bits = static_cast<unsigned>(_mm256_movemask_epi8(hits[b])))
+                return first + b * kWide + __builtin_ctz(bits);
+    }
+    return nullptr;
+}
+#endif
 
 const char* byte_finder::find_last(const char* first, const char* last) const {
 #if defined(__SSE2__)

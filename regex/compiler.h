@@ -23,7 +23,9 @@
 // fixed width repeats as an atom.
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,6 +81,7 @@ private:
         bool simple = true;            // every node is simple
         std::string run;               // ordinary characters not yet made into a node
         bool run_nocase = false;       // the run compares without regard to case
+        leading_assertion opening = leading_assertion::none;  // what its first node is
     };
 
     enum class frame_kind { group, atomic, lookaround, conditional };
@@ -138,16 +141,21 @@ private:
     perl_syntax syntax_;
     RegexFlags flags_;                                     // the flags in force at the current token
     arena_allocator& arena_;                               // where every node is made
-    std::vector<open_group> frames_;                       // the open groups, group 0 first
-    std::vector<chain> finished_;                          // the finished alternatives of every open group, in order
-    std::vector<const sub_expr<It>*> heads_;               // scratch: the heads of the group being closed
-    std::vector<std::uint32_t> capture_groups_;            // group number of each capturing group
-    std::vector<std::optional<width_range>> groups_;       // the width of each group, once it has closed
-    std::vector<match_backref_t<It, ch_neq_t>*> backrefs_;            // to resolve at the end
-    std::vector<match_backref_t<It, ch_neq_nocase_t>*> nocase_backrefs_;
-    std::vector<match_conditional<It>*> group_conditions_;
+    // What the lists below hold for a typical pattern fits here, so that
+    // compiling it takes nothing from the heap for them.
+    std::byte scratch_[4096];
+    std::pmr::monotonic_buffer_resource memory_{scratch_, sizeof scratch_};
+    std::pmr::vector<open_group> frames_{&memory_};                  // the open groups, group 0 first
+    std::pmr::vector<chain> finished_{&memory_};                     // the finished alternatives of every open group, in order
+    std::pmr::vector<const sub_expr<It>*> heads_{&memory_};          // scratch: the heads of the group being closed
+    std::pmr::vector<std::uint32_t> capture_groups_{&memory_};       // group number of each capturing group
+    std::pmr::vector<std::optional<width_range>> groups_{&memory_};  // the width of each group, once it has closed
+    std::pmr::vector<match_backref_t<It, ch_neq_t>*> backrefs_{&memory_};  // to resolve at the end
+    std::pmr::vector<match_backref_t<It, ch_neq_nocase_t>*> nocase_backrefs_{&memory_};
+    std::pmr::vector<match_conditional<It>*> group_conditions_{&memory_};
     leading_token leading_ = leading_token::other;
     bool pattern_reads_records_ = false;                   // see reads_records
+    leading_assertion opening_ = leading_assertion::none;  // what every alternative of group 0 begins with
     compiled_pattern<It> result_;
 };
 
@@ -167,6 +175,9 @@ compiled_pattern<It> compiler<It>::compile() {
                 if (frames_.size() > 1) throw bad_regexpr("mismatched parenthesis");
                 open_group& frame = frames_.back();
                 finish_alternative(frame);
+                opening_ = finished_.front().opening;
+                for (const chain& c : finished_)
+                    if (c.opening != opening_) opening_ = leading_assertion::none;
                 linked_alternatives linked = link_alternatives(frame);
                 const width_range width = linked.contents.width;
                 group0->close(linked.heads, linked.contents);
@@ -216,6 +227,9 @@ compiled_pattern<It> compiler<It>::compile() {
                     leading_ = leading_token::text_begin;
                 chain& c = frames_.back().current;
                 flush_run(c);
+                if (c.head == nullptr && t.kind == token_kind::caret && (flags_ & flag_multiline))
+                    c.opening = leading_assertion::line_start;
+                if (c.head == nullptr && t.kind == token_kind::word_boundary) c.opening = leading_assertion::word_boundary;
                 // Zero-width assertions take no quantifier.
                 append(c, make_anchor(t.kind), {0, 0}, true);
                 break;
@@ -294,7 +308,8 @@ void compiler<It>::open(const perl_syntax::group_opening& opening) {
             auto* group = arena_.make<match_group<It>>(new_group(false), arena_);
             group_contents empty;
             empty.first_nested = result_.group_count;
-            group->close(arena_.copy(std::vector<const sub_expr<It>*>{group->end()}), empty);
+            const sub_expr<It>* const only = group->end();
+            group->close(arena_.copy(&only, 1), empty);
             groups_[group->number()] = empty.width;
             add_atom(group, false, true);
             return;
@@ -377,7 +392,7 @@ typename compiler<It>::linked_alternatives compiler<It>::link_alternatives(open_
         contents.simple = contents.simple && c.simple;
     }
     finished_.resize(frame.first_alternative);
-    linked.heads = arena_.copy(heads_);
+    linked.heads = arena_.copy(heads_.data(), heads_.size());
     contents.first_nested = frame.first_nested;
     contents.nested_count = result_.group_count - frame.first_nested;
     contents.self_contained = frame.self_contained;
@@ -584,7 +599,7 @@ void compiler<It>::settle_search_shortcuts(const match_group<It>& group0) {
         leading_ == leading_token::dot_star)
         result_.can_start_anywhere = false;
 
-    result_.plan = plan_search(group0, pattern_reads_records_);
+    result_.plan = plan_search(group0, pattern_reads_records_, opening_);
 }
 
 }  // namespace regex::detail

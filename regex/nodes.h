@@ -60,8 +60,14 @@ public:
     virtual width_range width() const { return {0, 0}; }
     // False when the node cannot tell which characters begin it.
     virtual bool first_chars(leading_chars&) const { return false; }
-    // True for a repetition of one character at a time with no upper bound,
-    // and then chars receives exactly the characters it repeats.
+    // True for a node that matches one character of a set, which chars then
+    // receives exactly.
+    virtual bool matches_one_char(char_table& chars) const {
+        static_cast<void>(chars);
+        return false;
+    }
+    // True for a repetition of such a node with no upper bound, and chars
+    // receives the set it repeats.
     virtual bool repeats_one_char(char_table& chars) const {
         static_cast<void>(chars);
         return false;
@@ -69,9 +75,17 @@ public:
 };
 
 template <class It>
+class match_group;
+
+template <class It>
 class sub_expr : public sub_expr_base {
 public:
     using param = match_param<It>;
+
+    // This node as a group of alternatives, or nullptr: a question the
+    // compiler asks per call, cheaper than a dynamic_cast, which compares
+    // type names on Windows.
+    virtual const match_group<It>* as_group() const { return nullptr; }
 
     // Recursive engine: this node and the whole rest of the pattern.
     virtual bool match_all_bounded(param& p, It pos) const = 0;
@@ -189,11 +203,23 @@ public:
     sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
 };
 
+// An atom that matches one character of a set its first characters name exactly.
+template <class Derived, class It>
+class one_char_atom : public atom_node<Derived, It> {
+public:
+    bool matches_one_char(char_table& chars) const override {
+        leading_chars first;
+        this->first_chars(first);
+        chars = first.chars;
+        return true;
+    }
+};
+
 // ---------------------------------------------------------------- atoms
 
 // One character; with ignore-case either of its two cases.
 template <class It>
-class match_char_t final : public atom_node<match_char_t<It>, It> {
+class match_char_t final : public one_char_atom<match_char_t<It>, It> {
 public:
     void describe(node_description<It>& out) const override;
     match_char_t(char c, bool ignore_case);
@@ -241,7 +267,7 @@ using match_literal_nocase_t = basic_match_literal<It, true>;
 // One character of a set. Case-insensitivity is folded into the set when it
 // is built, so one node serves both. The set is shared or lives in the arena.
 template <class It>
-class match_charset_t final : public atom_node<match_charset_t<It>, It> {
+class match_charset_t final : public one_char_atom<match_charset_t<It>, It> {
 public:
     void describe(node_description<It>& out) const override;
     explicit match_charset_t(const basic_charset& set) : set_(set) {}
@@ -265,7 +291,7 @@ struct eol_t {};
 struct eos_t {};
 
 template <class It, class Kind>
-class match_any_t final : public atom_node<match_any_t<It, Kind>, It> {
+class match_any_t final : public one_char_atom<match_any_t<It, Kind>, It> {
 public:
     void describe(node_description<It>& out) const override;
     template <class End>
@@ -388,6 +414,7 @@ public:
 
     void set_next(const sub_expr<It>* next) override;
     sub_expr<It>* quantify(const repeat_bounds& q, arena_allocator& arena) override;
+    const match_group* as_group() const override { return this; }
     typename sub_expr<It>::mandatory_chain must_pass() const override {
         if (alternatives_.size() != 1) return {};
         return {alternatives_[0], end_};
@@ -724,19 +751,11 @@ public:
         return {atom_, nullptr};
     }
     bool repeats_one_char(char_table& chars) const override {
-        if (!one_char_atom || q_.max != repeat_bounds::unbounded) return false;
-        leading_chars first;
-        atom_->first_chars(first);
-        chars = first.chars;
-        return true;
+        return q_.max == repeat_bounds::unbounded && atom_->matches_one_char(chars);
     }
 
 private:
     static constexpr bool records_group = std::is_same_v<Atom, match_group<It>>;
-    // Atoms that match one character of a set they can name exactly.
-    static constexpr bool one_char_atom =
-        std::is_same_v<Atom, match_char_t<It>> || std::is_same_v<Atom, match_charset_t<It>> ||
-        std::is_same_v<Atom, match_any_t<It, eol_t>> || std::is_same_v<Atom, match_any_t<It, eos_t>>;
     using backoff = std::conditional_t<records_group, group_atom_backoff<It>, atom_backoff<It>>;
 
     // Takes as many repetitions as the quantifier prefers to start with: the

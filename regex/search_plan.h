@@ -21,6 +21,10 @@ struct search_plan {
     // Every match begins at the text's begin or right after a line feed,
     // which this finds.
     std::optional<byte_finder> line_feed;
+    // Every match begins right after one of these characters, or at the
+    // text's begin if after_text_begin.
+    std::optional<char_table> after;
+    bool after_text_begin = false;
     // Every match holds this literal, beginning at least required_min and
     // at most required_max characters after the match's start (max
     // unbounded_width when there is no limit).
@@ -28,9 +32,11 @@ struct search_plan {
     std::size_t required_min = 0;
     std::size_t required_max = 0;
     // Every match begins with an unbounded repetition of these characters,
-    // and nothing in the pattern reads a record: when an attempt fails, so
-    // does every later start inside the run it began with.
+    // perhaps after one character of leading_once (a subset of them), and
+    // nothing in the pattern reads a record: when an attempt fails that
+    // began there, so does every later start inside the run.
     std::optional<char_table> leading_run;
+    std::optional<char_table> leading_once;
 };
 
 }  // namespace regex::detail

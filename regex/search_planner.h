@@ -84,16 +84,17 @@ private:
     std::optional<required_literal> inner_;
 };
 
-// Whether every alternative of group 0 begins with ^ under flag_multiline.
-template <class It>
-bool begins_lines(const match_group<It>& group0) {
-    for (const sub_expr<It>* n : group0.alternatives())
-        if (dynamic_cast<const assert_op<It, anchor::bol_t>*>(n) == nullptr) return false;
+inline bool subset(const char_table& part, const char_table& whole) {
+    for (int w = 0; w < 8; ++w)
+        if (part.bits[w] & ~whole.bits[w]) return false;
     return true;
 }
 
+// What every alternative of group 0 begins with, when they agree.
+enum class leading_assertion { none, line_start, word_boundary };
+
 template <class It>
-search_plan plan_search(const match_group<It>& group0, bool pattern_reads_records) {
+search_plan plan_search(const match_group<It>& group0, bool pattern_reads_records, leading_assertion opening) {
     search_plan plan;
     const literal_survey<It> survey(group0);
     if (const auto& prefix = survey.prefix()) plan.prefix.emplace(prefix->text, prefix->nocase);
@@ -108,7 +109,20 @@ search_plan plan_search(const match_group<It>& group0, bool pattern_reads_record
         plan.first_chars = first.chars;
         if (!plan.prefix) plan.first.emplace(first.chars);
     }
-    if (begins_lines(group0)) {
+    if (opening == leading_assertion::word_boundary && plan.first_chars) {
+        // \b holds before a word character only after a character that is none, and the other way round.
+        char_table word;
+        intrinsic_charsets<char>::intrinsic_charset('w').add_members(word.bits);
+        char_table not_word;
+        for (int w = 0; w < 8; ++w) not_word.bits[w] = ~word.bits[w];
+        if (subset(*plan.first_chars, word)) {
+            plan.after = not_word;
+            plan.after_text_begin = true;
+        } else if (subset(*plan.first_chars, not_word)) {
+            plan.after = word;
+        }
+    }
+    if (opening == leading_assertion::line_start) {
         char_table line_feed;
         line_feed.set('\n');
         plan.line_feed.emplace(line_feed);
@@ -117,11 +131,16 @@ search_plan plan_search(const match_group<It>& group0, bool pattern_reads_record
     if (group0.alternative_count() == 1 && !pattern_reads_records) {
         // Groups of one alternative around the repetition change only records, which nothing reads.
         const sub_expr<It>* n = group0.alternatives()[0];
-        for (const match_group<It>* group; (group = dynamic_cast<const match_group<It>*>(n)) != nullptr &&
-                                           group->alternative_count() == 1;)
+        for (const match_group<It>* group; (group = n->as_group()) != nullptr && group->alternative_count() == 1;)
             n = group->alternatives()[0];
-        char_table run;
-        if (n->repeats_one_char(run)) plan.leading_run = run;
+        char_table run, once;
+        if (n->repeats_one_char(run)) {
+            plan.leading_run = run;
+        } else if (n->matches_one_char(once) && n->next() != nullptr && n->next()->repeats_one_char(run) &&
+                   subset(once, run)) {
+            plan.leading_run = run;
+            plan.leading_once = once;
+        }
     }
     return plan;
 }

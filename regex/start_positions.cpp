@@ -5,10 +5,13 @@
 namespace regex::detail {
 
 start_positions::start_positions(const search_plan& plan, const char* begin, const char* end, std::size_t min_width)
-    : plan_(plan), begin_(begin), end_(end), last_(end - min_width) {}
+    : plan_(plan),
+      begin_(begin),
+      end_(end),
+      last_(static_cast<std::size_t>(end - begin) >= min_width ? end - min_width : nullptr) {}
 
 const char* start_positions::next(const char* pos) {
-    while (pos <= last_) {
+    while (last_ != nullptr && pos <= last_) {
         // Every literal and character that begins a match makes the shortest match at least one long.
         if (plan_.prefix) {
             pos = plan_.prefix->find(pos, end_);
@@ -21,6 +24,10 @@ const char* start_positions::next(const char* pos) {
             const char* line_feed = plan_.line_feed->find(pos, last_);
             if (line_feed == last_) return nullptr;
             pos = line_feed + 1;
+            continue;
+        }
+        if (plan_.after && !follows_right_character(pos)) {
+            ++pos;
             continue;
         }
         if (plan_.required) {
@@ -38,8 +45,12 @@ const char* start_positions::next(const char* pos) {
 }
 
 const char* start_positions::after_failure(const char* pos) const {
-    if (plan_.leading_run)
-        while (pos != end_ && plan_.leading_run->test(static_cast<unsigned char>(*pos))) ++pos;
+    if (pos != end_ && plan_.leading_run) {
+        // An attempt that did not begin with the character before the run proves nothing about the run.
+        const bool began = !plan_.leading_once || plan_.leading_once->test(static_cast<unsigned char>(*pos));
+        if (plan_.leading_once && began) ++pos;
+        while (began && pos != end_ && plan_.leading_run->test(static_cast<unsigned char>(*pos))) ++pos;
+    }
     return pos == end_ ? nullptr : pos + 1;
 }
 
@@ -55,7 +66,7 @@ const char* start_positions::required_from(const char* from) {
 }
 
 const char* start_positions::last_possible(const char* first) const {
-    if (first > last_) return nullptr;
+    if (last_ == nullptr || first > last_) return nullptr;
     if (!plan_.required) return last_;
     const char* found = plan_.required->find_last(first + plan_.required_min, end_);
     if (found == nullptr) return nullptr;
@@ -82,6 +93,11 @@ const char* start_positions::previous(const char* pos, const char* first) const 
             } else {
                 return nullptr;
             }
+            continue;
+        }
+        if (plan_.after && !follows_right_character(pos)) {
+            if (pos == first) return nullptr;
+            --pos;
             continue;
         }
         return pos;

@@ -32,13 +32,16 @@ public:
 
 private:
     bool at_line_start(const char* pos) const { return pos == begin_ || pos[-1] == '\n'; }
+    bool follows_right_character(const char* pos) const {
+        return pos == begin_ ? plan_.after_text_begin : plan_.after->test(static_cast<unsigned char>(pos[-1]));
+    }
     // The first occurrence of the required literal beginning at or after from, or nullptr.
     const char* required_from(const char* from);
 
     const search_plan& plan_;
     const char* begin_;
     const char* end_;
-    const char* last_;                     // the last start that leaves room for the shortest match
+    const char* last_;                     // the last start that leaves room for the shortest match, if any
     const char* looked_from_ = nullptr;    // where the required literal was last looked for...
     const char* found_at_ = nullptr;       // ...and its first occurrence from there, or nullptr
 };

@@ -410,6 +410,13 @@ TEST_P(MatchTest, SearchPlan) {
         {"^\\s*def (\\w+)\\(", M | R, "x\n  def f(\n    def g(", "11-21 19-20"},
         {"^(?:b|c)", M | R, "b\nxc" + dots, "0-1"},
         {"^a|^b", M, "xa\nxb\nb", "6-7"},
+        // A word boundary first: only after a character of the other kind, or at the text's begin before a word.
+        {"\\bab", 0, "cab" + dots + "ab", "43-45"},
+        {"\\bab", 0, "ab", "0-2"},
+        {"\\b-", 0, "a- -", "1-2"},
+        {"\\b\\W", 0, "-a", "nomatch"},
+        {"\\b\\w+", R, "ab cd" + dots, "3-5"},
+        {"\\b\\W", R, "a-" + dots + "b", "1-2"},
     });
 }
 

@@ -1,6 +1,7 @@
 // The scans the search relies on, checked against the plainest search that
 // answers the same question, over random texts and ranges: the vector loops
-// have block edges, short tails and two directions to get wrong.
+// have block edges, short tails and two directions to get wrong. Each scan
+// is checked with SSE2 alone and, where the processor has it, with AVX2.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "cpu/features.h"
 #include "regex/byte_finder.h"
 #include "regex/charset.h"
 #include "regex/literal_finder.h"
@@ -16,6 +18,8 @@ namespace {
 
 // Few letters, so occurrences are common; NUL and 0xFF are the byte range's ends.
 constexpr char kAlphabet[] = {'a', 'b', 'A', 'B', 'x', '\0', '\xff'};
+// Long enough for several of the widest steps, and their tails.
+constexpr std::size_t kLongestText = 300;
 
 class RandomScans {
 public:
@@ -43,16 +47,30 @@ private:
     std::mt19937 random_;
 };
 
-bool Same(char a, char b, bool nocase) {
-    if (!nocase) return a == b;
-    return regex::detail::to_lower(static_cast<unsigned char>(a)) ==
-           regex::detail::to_lower(static_cast<unsigned char>(b));
+// The vector widths this processor can scan with.
+std::vector<bool> Widths() {
+    if (cpu::Has(cpu::Feature::kAvx2)) return {false, true};
+    return {false};
 }
 
-bool LiteralAt(const char* at, const std::string& needle, bool nocase) {
-    for (std::size_t i = 0; i < needle.size(); ++i)
-        if (!Same(at[i], needle[i], nocase)) return false;
-    return true;
+// finder.find and find_last must answer, on every range, the first and last
+// position where occurs(position, range end) holds.
+template <class Finder, class Occurs>
+void ExpectNaiveAnswers(const Finder& finder, const std::string& text, RandomScans& scans, Occurs occurs,
+                        const std::string& what) {
+    for (const auto& [begin, end] : scans.Ranges(text.size())) {
+        const char* first = text.data() + begin;
+        const char* last = text.data() + end;
+        const char* expected_first = last;
+        const char* expected_last = nullptr;
+        for (const char* at = first; at != last; ++at) {
+            if (!occurs(at, last)) continue;
+            if (expected_first == last) expected_first = at;
+            expected_last = at;
+        }
+        ASSERT_EQ(finder.find(first, last), expected_first) << what << ", range " << begin << "-" << end;
+        ASSERT_EQ(finder.find_last(first, last), expected_last) << what << ", range " << begin << "-" << end;
+    }
 }
 
 TEST(LiteralFinder, FindsWhatANaiveSearchFinds) {
@@ -61,21 +79,18 @@ TEST(LiteralFinder, FindsWhatANaiveSearchFinds) {
         const bool nocase = scans.Below(2) == 1;
         std::string needle = scans.Text(5);
         if (needle.empty()) needle = "a";
-        const std::string text = scans.Text(90);
-        const regex::detail::literal_finder finder(needle, nocase);
-        for (const auto& [begin, end] : scans.Ranges(text.size())) {
-            const char* first = text.data() + begin;
-            const char* last = text.data() + end;
-            const char* expected_first = last;
-            const char* expected_last = nullptr;
-            for (const char* at = first; last - at >= static_cast<std::ptrdiff_t>(needle.size()); ++at) {
-                if (!LiteralAt(at, needle, nocase)) continue;
-                if (expected_first == last) expected_first = at;
-                expected_last = at;
+        const std::string text = scans.Text(kLongestText);
+        const auto occurs = [&](const char* at, const char* last) {
+            if (static_cast<std::size_t>(last - at) < needle.size()) return false;
+            for (std::size_t i = 0; i < needle.size(); ++i) {
+                const auto c = static_cast<unsigned char>(at[i]), n = static_cast<unsigned char>(needle[i]);
+                if (nocase ? regex::detail::to_lower(c) != regex::detail::to_lower(n) : c != n) return false;
             }
-            ASSERT_EQ(finder.find(first, last), expected_first) << "round " << round << ", range " << begin << "-" << end;
-            ASSERT_EQ(finder.find_last(first, last), expected_last) << "round " << round << ", range " << begin << "-" << end;
-        }
+            return true;
+        };
+        for (bool wide : Widths())
+            ExpectNaiveAnswers(regex::detail::literal_finder(needle, nocase, wide), text, scans, occurs,
+                               "round " + std::to_string(round) + (wide ? ", wide" : ""));
     }
 }
 
@@ -86,21 +101,11 @@ TEST(ByteFinder, FindsWhatANaiveSearchFinds) {
         regex::detail::char_table set;
         const std::size_t members = 1 + scans.Below(5);
         for (std::size_t i = 0; i < members; ++i) set.set(static_cast<unsigned char>(kAlphabet[scans.Below(sizeof kAlphabet)]));
-        const std::string text = scans.Text(90);
-        const regex::detail::byte_finder finder(set);
-        for (const auto& [begin, end] : scans.Ranges(text.size())) {
-            const char* first = text.data() + begin;
-            const char* last = text.data() + end;
-            const char* expected_first = last;
-            const char* expected_last = nullptr;
-            for (const char* at = first; at != last; ++at) {
-                if (!set.test(static_cast<unsigned char>(*at))) continue;
-                if (expected_first == last) expected_first = at;
-                expected_last = at;
-            }
-            ASSERT_EQ(finder.find(first, last), expected_first) << "round " << round << ", range " << begin << "-" << end;
-            ASSERT_EQ(finder.find_last(first, last), expected_last) << "round " << round << ", range " << begin << "-" << end;
-        }
+        const std::string text = scans.Text(kLongestText);
+        const auto occurs = [&](const char* at, const char*) { return set.test(static_cast<unsigned char>(*at)); };
+        for (bool wide : Widths())
+            ExpectNaiveAnswers(regex::detail::byte_finder(set, wide), text, scans, occurs,
+                               "round " + std::to_string(round) + (wide ? ", wide" : ""));
     }
 }
 

@@ -52,6 +52,10 @@ TEST_P(WorkBounds, AFailedLeadingRunIsNotScannedAgainFromEachOfItsCharacters) {
     EXPECT_EQ(Within(".*?!", letters + "\n!", steps), "20001-20002");
     EXPECT_EQ(Within("(\\w+)@", letters + "@", steps), "0-20001 0-20000");
     EXPECT_EQ(Within("\\w*?@x", "ab@ab@x", steps), "3-7");
+    // One character of a subset of the run's may come first.
+    EXPECT_EQ(Within("[a-z][a-z0-9]*=", letters + " ;=", steps), "nomatch");
+    EXPECT_EQ(Within("([a-z][a-z0-9]*)://", "9abc://", steps), "1-7 1-4");
+    EXPECT_EQ(Within("[a-z]\\w*:", "1_b:", steps), "2-4");
 }
 
 // A look-behind whose body records nothing hands its successor the same

@@ -1,12 +1,16 @@
 // SSSE3 is a CPUID bit. AVX2 also needs the operating system to save the
 // 256-bit registers on a thread switch (Windows XP does not): CPUID says the
 // OS enabled XSAVE, and XGETBV says it saves the SSE and AVX state.
+#include "cpu/features.h"
+
+#if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
+#endif
 
-#include "base64/kernel.h"
-
-namespace base64 {
+namespace cpu {
 namespace {
+
+#if defined(__i386__) || defined(__x86_64__)
 
 constexpr unsigned kSsse3Bit = 1u << 9;     // leaf 1, ECX
 constexpr unsigned kOsXsaveBit = 1u << 27;  // leaf 1, ECX
@@ -28,20 +32,40 @@ bool HasAvx2(unsigned leaf1Ecx) {
     return (ebx & kAvx2Bit) != 0;
 }
 
+struct Features {
+    bool ssse3 = false;
+    bool avx2 = false;
+
+    Features() {
+        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+        if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return;
+        ssse3 = (ecx & kSsse3Bit) != 0;
+        avx2 = HasAvx2(ecx);
+    }
+};
+
+#else
+
+struct Features {
+    bool ssse3 = false;
+    bool avx2 = false;
+};
+
+#endif
+
 }  // namespace
 
-bool CpuHas(CpuFeature feature) {
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return feature == CpuFeature::kNone;
+bool Has(Feature feature) {
+    static const Features features;
     switch (feature) {
-        case CpuFeature::kNone:
+        case Feature::kNone:
             return true;
-        case CpuFeature::kSsse3:
-            return (ecx & kSsse3Bit) != 0;
-        case CpuFeature::kAvx2:
-            return HasAvx2(ecx);
+        case Feature::kSsse3:
+            return features.ssse3;
+        case Feature::kAvx2:
+            return features.avx2;
     }
     return false;
 }
 
-}  // namespace base64
+}  // namespace cpu

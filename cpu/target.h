@@ -15,3 +15,9 @@
 #define RERIDU_TARGET_BEGIN(isa) _Pragma("GCC push_options") _Pragma(RERIDU_PRAGMA_TEXT(GCC target(isa)))
 #define RERIDU_TARGET_END _Pragma("GCC pop_options")
 #endif
+
+// A single function built for AVX2, where the build targets x86.
+#if defined(__i386__) || defined(__x86_64__)
+#define RERIDU_X86 1
+#define RERIDU_AVX2_FUNCTION __attribute__((target("avx2")))
+#endif
