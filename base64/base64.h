@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace base64 {
 
@@ -29,5 +31,9 @@ int Encode(const unsigned char* src, std::uint32_t srclen, unsigned char* dst, s
 // Returns the bytes written, or 0 without writing when src or dst is null,
 // srclen is 0 or dstlen is below the bound.
 int Decode(const char* src, std::uint32_t srclen, unsigned char* dst, std::uint32_t dstlen);
+
+// The padded text of `bytes` with no line breaks, for protocol fields such as
+// an HTTP Basic credential, which a CR LF would cut in two.
+std::string EncodeOneLine(std::string_view bytes);
 
 }  // namespace base64

@@ -95,6 +95,26 @@ unsigned char* EncodeGroups(const unsigned char* src, std::uint32_t groups, unsi
     return dst;
 }
 
+unsigned char* EncodeLastGroup(const unsigned char* src, std::uint32_t length, unsigned char* dst) {
+    switch (length) {
+        case 1:
+            dst = PutPair(dst, std::uint32_t{src[0]} << 4);
+            *dst++ = '=';
+            *dst++ = '=';
+            break;
+        case 2: {
+            const std::uint32_t v = ((std::uint32_t{src[0]} << 8) | src[1]) << 2;
+            dst = PutPair(dst, v >> 6);
+            *dst++ = static_cast<unsigned char>(kAlphabet[v & 63]);
+            *dst++ = '=';
+            break;
+        }
+        default:
+            break;
+    }
+    return dst;
+}
+
 std::uint32_t EncodeLines(const unsigned char* src, std::uint32_t n, unsigned char* dst, GroupsEncoder encodeGroups) {
     const unsigned char* const end = src + n;
     unsigned char* out = dst;
@@ -110,24 +130,7 @@ std::uint32_t EncodeLines(const unsigned char* src, std::uint32_t n, unsigned ch
             *out++ = '\n';
         }
     }
-    switch (n % 3) {
-        case 1: {
-            const std::uint32_t v = std::uint32_t{src[0]} << 4;
-            out = PutPair(out, v);
-            *out++ = '=';
-            *out++ = '=';
-            break;
-        }
-        case 2: {
-            const std::uint32_t v = ((std::uint32_t{src[0]} << 8) | src[1]) << 2;
-            out = PutPair(out, v >> 6);
-            *out++ = static_cast<unsigned char>(kAlphabet[v & 63]);
-            *out++ = '=';
-            break;
-        }
-        default:
-            break;
-    }
+    out = EncodeLastGroup(src, n % 3, out);
     return static_cast<std::uint32_t>(out - dst);
 }
 

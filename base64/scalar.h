@@ -9,6 +9,8 @@ namespace base64::scalar {
 
 // Encodes `groups` full 3-byte groups, with no line breaks.
 unsigned char* EncodeGroups(const unsigned char* src, std::uint32_t groups, unsigned char* dst);
+// Encodes the 0 to 2 bytes after the last full group, padded with "=".
+unsigned char* EncodeLastGroup(const unsigned char* src, std::uint32_t length, unsigned char* dst);
 
 // Turns `n` input bytes into lines of whole groups, each full line closed by
 // CR LF, then the padded last partial group. `encodeGroups` writes at most

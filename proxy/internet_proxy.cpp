@@ -1,5 +1,7 @@
 #include "proxy/internet_proxy.h"
 
+namespace proxy {
+
 bool SetProcessInternetProxy(const InternetProxy& settings) {
     INTERNET_PROXY_INFO info{};
     info.dwAccessType = settings.access;
@@ -7,3 +9,5 @@ bool SetProcessInternetProxy(const InternetProxy& settings) {
     info.lpszProxyBypass = settings.bypassList ? reinterpret_cast<LPCTSTR>(settings.bypassList->c_str()) : nullptr;
     return InternetSetOptionA(nullptr, INTERNET_OPTION_PROXY, &info, sizeof info) != FALSE;
 }
+
+}  // namespace proxy

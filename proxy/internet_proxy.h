@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+namespace proxy {
+
 struct InternetProxy {
     DWORD access = INTERNET_OPEN_TYPE_DIRECT;  // or INTERNET_OPEN_TYPE_PROXY
     std::optional<std::string> proxyList;      // UTF-8; none is a null pointer
@@ -19,3 +21,5 @@ struct InternetProxy {
 // InternetSetOptionA(NULL, INTERNET_OPTION_PROXY, ...) with the settings
 // as an INTERNET_PROXY_INFO; whether it succeeded.
 bool SetProcessInternetProxy(const InternetProxy& settings);
+
+}  // namespace proxy

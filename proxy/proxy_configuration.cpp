@@ -10,6 +10,8 @@
 #include "proxy/relay/socket_proxy.h"
 #include "proxy/system_proxy_settings.h"
 
+namespace proxy {
+
 namespace {
 
 // Set once "0" has been applied in this process: only then does "1" mean
@@ -85,3 +87,5 @@ bool CProxyObject::StartLocalRelay(const ProxyEntry* entry, const ProxyConfig* c
     proxy.bypassList = std::string();  // empty, not null: nothing bypasses the relay
     return SetProcessInternetProxy(proxy);
 }
+
+}  // namespace proxy

@@ -3,34 +3,29 @@
 #include <climits>
 #include <cstdint>
 
+#include "proxy/ascii_case.h"
+#include "proxy/relay/upstream_info.h"
+
+namespace proxy {
+
 namespace {
 
-bool EqualsIgnoringCase(std::wstring_view text, std::wstring_view lowercase) {
-    if (text.size() != lowercase.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-        if (c != lowercase[i]) return false;
-    }
-    return true;
-}
-
 std::wstring* ConfigField(ProxyConfig& config, std::wstring_view key) {
-    if (EqualsIgnoringCase(key, L"dispatch_id")) return &config.dispatch_id;
-    if (EqualsIgnoringCase(key, L"default_id")) return &config.default_id;
-    if (EqualsIgnoringCase(key, L"bypass_list")) return &config.bypass_list;
-    if (EqualsIgnoringCase(key, L"bypass_local")) return &config.bypass_local;
+    if (EqualsIgnoringAsciiCase(key, "dispatch_id")) return &config.dispatch_id;
+    if (EqualsIgnoringAsciiCase(key, "default_id")) return &config.default_id;
+    if (EqualsIgnoringAsciiCase(key, "bypass_list")) return &config.bypass_list;
+    if (EqualsIgnoringAsciiCase(key, "bypass_local")) return &config.bypass_local;
     return nullptr;
 }
 
 std::wstring* EntryField(ProxyEntry& entry, std::wstring_view key) {
-    if (EqualsIgnoringCase(key, L"id")) return &entry.id;
-    if (EqualsIgnoringCase(key, L"name")) return &entry.name;
-    if (EqualsIgnoringCase(key, L"scheme")) return &entry.scheme;
-    if (EqualsIgnoringCase(key, L"host")) return &entry.host;
-    if (EqualsIgnoringCase(key, L"port")) return &entry.port;
-    if (EqualsIgnoringCase(key, L"username")) return &entry.username;
-    if (EqualsIgnoringCase(key, L"password")) return &entry.password;
+    if (EqualsIgnoringAsciiCase(key, "id")) return &entry.id;
+    if (EqualsIgnoringAsciiCase(key, "name")) return &entry.name;
+    if (EqualsIgnoringAsciiCase(key, "scheme")) return &entry.scheme;
+    if (EqualsIgnoringAsciiCase(key, "host")) return &entry.host;
+    if (EqualsIgnoringAsciiCase(key, "port")) return &entry.port;
+    if (EqualsIgnoringAsciiCase(key, "username")) return &entry.username;
+    if (EqualsIgnoringAsciiCase(key, "password")) return &entry.password;
     return nullptr;
 }
 
@@ -65,10 +60,18 @@ const ProxyEntry* ChooseEntry(const ProxyConfig& config) {
 }
 
 ProxyKind KindOfScheme(std::wstring_view scheme) {
-    if (EqualsIgnoringCase(scheme, L"http") || EqualsIgnoringCase(scheme, L"https")) return ProxyKind::Http;
-    if (EqualsIgnoringCase(scheme, L"socks4") || EqualsIgnoringCase(scheme, L"socks4a") ||
-        EqualsIgnoringCase(scheme, L"socks5") || EqualsIgnoringCase(scheme, L"socks5h"))
-        return ProxyKind::Socks;
+    switch (relay::KindFromScheme(scheme).value_or(relay::UpstreamKind::None)) {
+        case relay::UpstreamKind::Http:
+        case relay::UpstreamKind::Https:
+            return ProxyKind::Http;
+        case relay::UpstreamKind::Socks4:
+        case relay::UpstreamKind::Socks4a:
+        case relay::UpstreamKind::Socks5:
+        case relay::UpstreamKind::Socks5h:
+            return ProxyKind::Socks;
+        case relay::UpstreamKind::None:
+            break;
+    }
     return ProxyKind::Unknown;
 }
 
@@ -87,3 +90,5 @@ int AtoiRules(std::string_view text) {
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int>(value);
 }
+
+}  // namespace proxy

@@ -17,6 +17,8 @@
 
 #include "ult/json/json_reader.h"
 
+namespace proxy {
+
 struct ProxyEntry {
     std::wstring id;  // an entry without an id is never chosen
     std::wstring name;
@@ -79,3 +81,5 @@ ProxyKind KindOfScheme(std::wstring_view scheme);
 // A number read the way C's atoi reads one (blanks, a sign, digits), except
 // that a value beyond int's range saturates instead of being undefined.
 int AtoiRules(std::string_view text);
+
+}  // namespace proxy

@@ -5,7 +5,7 @@
 
 bool __cdecl CreateProxyObj(IProxy** out) {
     if (out == nullptr) return false;
-    IProxy* object = new (std::nothrow) CProxyObject;
+    IProxy* object = new (std::nothrow) proxy::CProxyObject;
     if (object == nullptr) return false;
     *out = object;
     return true;

@@ -10,13 +10,15 @@
 #include <winsock2.h>
 
 #include <exception>
-#include <memory>
 #include <string_view>
 
 #include "frame/debug_trace.h"
+#include "frame/unique_object.h"
 #include "proxy/board/board_access.h"
 #include "proxy/relay/socket_proxy.h"
 #include "stand_ins/rovud/rovud.h"
+
+namespace proxy {
 
 namespace {
 
@@ -24,31 +26,23 @@ constexpr wchar_t kInitialValueBoard[] = L"kt3.config.initvalue.board";
 constexpr wchar_t kSettingName[] = L"browser.general.proxy_config_type";
 constexpr wchar_t kChangeBroadcast[] = L"kt3.config.changed.prefix.brobrowser.general.proxy_config_type";
 
-class ThreadRegistration {
-public:
-    ThreadRegistration() { RoVudEnterCurrentThread(); }
-    ~ThreadRegistration() { RoVudLeaveCurrentThread(); }
-    ThreadRegistration(const ThreadRegistration&) = delete;
-    ThreadRegistration& operator=(const ThreadRegistration&) = delete;
+// Held while this process's threads are registered with the message library.
+struct ThreadRegistrationTraits {
+    using Value = bool;
+    static Value Invalid() { return false; }
+    static void Close(Value) { RoVudLeaveCurrentThread(); }
 };
 
-class ChangeListener {
-public:
-    ChangeListener(void* handle, const CProxyObject* subscriber) : handle_(handle), subscriber_(subscriber) {}
-    ~ChangeListener() { RoVudDestoryListener(handle_); }
-    ChangeListener(const ChangeListener&) = delete;
-    ChangeListener& operator=(const ChangeListener&) = delete;
-
-    const CProxyObject* subscriber() const { return subscriber_; }
-
-private:
-    void* handle_;
-    const CProxyObject* subscriber_;
+struct BroadcastListenerTraits {
+    using Value = void*;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value listener) { RoVudDestoryListener(listener); }
 };
 
 // Ended at unload at the latest, so no notification can reach unloaded code.
-std::unique_ptr<ThreadRegistration> g_registration;
-std::unique_ptr<ChangeListener> g_listener;
+UniqueObject<ThreadRegistrationTraits> g_registration;
+UniqueObject<BroadcastListenerTraits> g_listener;
+const CProxyObject* g_subscriber = nullptr;
 
 void TraceException(const wchar_t* operation, const std::exception& error) {
     DebugTrace(L"Proxy %s failed: %hs", operation, error.what());
@@ -60,7 +54,7 @@ CProxyObject::CProxyObject() = default;
 
 CProxyObject::~CProxyObject() {
     // A subscription pointing at this object would call it after it is gone.
-    if (g_listener && g_listener->subscriber() == this) g_listener.reset();
+    if (g_listener && g_subscriber == this) g_listener.reset();
 }
 
 void* CProxyObject::DeletingDestructor(unsigned flags) {
@@ -77,10 +71,13 @@ bool CProxyObject::Start() {
         BoardInitRecord record;
         if (ReadBoardRecord(record, kInitialValueBoard) && !record.proxy_config_type.empty())
             Apply(record.proxy_config_type);
-        if (!g_registration) g_registration = std::make_unique<ThreadRegistration>();
+        if (!g_registration) {
+            RoVudEnterCurrentThread();
+            g_registration.reset(true);
+        }
         if (!g_listener) {
-            if (void* handle = RoVudCreateBroadcastListener(kChangeBroadcast, &CProxyObject::OnConfigChanged, this))
-                g_listener = std::make_unique<ChangeListener>(handle, this);
+            g_listener.reset(RoVudCreateBroadcastListener(kChangeBroadcast, &CProxyObject::OnConfigChanged, this));
+            g_subscriber = this;
         }
     } catch (const std::exception& error) {
         TraceException(L"Start", error);
@@ -113,3 +110,5 @@ void __cdecl CProxyObject::OnConfigChanged(void* context, const wchar_t* message
     if (key.empty() || key != kSettingName) return;
     static_cast<CProxyObject*>(context)->ApplyProxyConfig(message + key.size() + 1);
 }
+
+}  // namespace proxy

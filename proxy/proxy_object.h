@@ -12,6 +12,8 @@
 
 class CSocketProxy;
 
+namespace proxy {
+
 class CProxyObject final : public IProxy {
 public:
     CProxyObject();
@@ -50,3 +52,5 @@ private:
 // An HTTP or HTTPS entry as the process's proxy: host:port with the
 // document's bypass list. The entry's credentials are not used.
 bool SetWinInetProxy(const ProxyEntry* entry, const ProxyConfig* config);
+
+}  // namespace proxy

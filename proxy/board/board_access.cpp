@@ -1,19 +1,22 @@
 #include "proxy/board/board_access.h"
 
 #include <climits>
-#include <memory>
 #include <vector>
 
+#include "frame/unique_object.h"
 #include "stand_ins/razed/razed.h"
 #include "stand_ins/rovud/rovud.h"
 #include "ult/dst_buf.h"
 
+namespace proxy {
+
 namespace {
 
-struct ReleaseStream {
-    void operator()(RaZED::IStream* stream) const { stream->Release(); }
+struct StreamTraits {
+    using Value = RaZED::IStream*;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value stream) { stream->Release(); }
 };
-using StreamOwner = std::unique_ptr<RaZED::IStream, ReleaseStream>;
 
 }  // namespace
 
@@ -23,11 +26,13 @@ bool ReadBoardRecord(BoardInitRecord& record, const wchar_t* boardName) {
     KtGetGlobalBoard(boardName, &destination);
     if (bytes.empty() || bytes.size() > UINT_MAX) return false;
 
-    const StreamOwner stream(RaZEDCreateIStream(bytes.data(), static_cast<unsigned>(bytes.size())));
-    if (!stream || !stream->Good()) return false;
+    const UniqueObject<StreamTraits> stream(RaZEDCreateIStream(bytes.data(), static_cast<unsigned>(bytes.size())));
+    if (!stream || !stream.get()->Good()) return false;
     BoardInitRecord decoded;
-    BoardReader reader(*stream);
+    BoardReader reader(*stream.get());
     reader >> decoded;
     record = std::move(decoded);
     return true;
 }
+
+}  // namespace proxy

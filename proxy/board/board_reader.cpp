@@ -24,6 +24,8 @@ CastError::CastError(int actual, int expected)
 
 }  // namespace RaZED
 
+namespace proxy {
+
 BoardReader& BoardReader::ReadString(std::wstring& out) {
     out.clear();
     ult::variable_length_array_dst<std::wstring> destination(&out);
@@ -70,3 +72,5 @@ BoardReader& operator>>(BoardReader& reader, BoardInitRecord& record) {
     }
     return reader.EndScope();
 }
+
+}  // namespace proxy

@@ -21,6 +21,8 @@ public:
 
 }  // namespace RaZED
 
+namespace proxy {
+
 class BoardReader {
 public:
     explicit BoardReader(RaZED::IStream& stream) : stream_(stream) {}
@@ -50,3 +52,5 @@ struct BoardInitRecord {
 };
 
 BoardReader& operator>>(BoardReader& reader, BoardInitRecord& record);
+
+}  // namespace proxy

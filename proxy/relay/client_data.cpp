@@ -36,7 +36,7 @@ bool OpenTunnel(RelayConnection& connection, RelayShared& shared, std::string& r
 // the reply is still unread. So a new tunnel is looked at once without one.
 bool LookAtNewTunnel(RelayConnection& connection) {
     const Flow flow =
-        RelayAvailable(connection.upstream.get(), connection.client.get(), connection.stop, connection.transfer);
+        RelayAvailable(connection.upstream.get(), connection.browser.get(), connection.stop, connection.transfer);
     if (flow == Flow::PeerClosed) PassOnUpstreamClose(connection);
     return flow != Flow::Broken;
 }
@@ -49,23 +49,23 @@ bool ForwardRequest(RelayConnection& connection, RelayShared& shared) {
         // open to the same target it would reach the origin as a request.
         if (!OpenTunnel(connection, shared, rest)) return false;
         rest.insert(0, kConnectEstablishedReply);
-        return SendAll(connection.client.get(), rest, connection.stop) && LookAtNewTunnel(connection);
+        return SendAll(connection.browser.get(), rest, connection.stop) && LookAtNewTunnel(connection);
     }
     if (connection.upstream && !connection.upstream_closed && request.host == connection.target_host &&
         request.port == connection.target_port)
         return SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop);
     return OpenTunnel(connection, shared, rest) &&
            SendAll(connection.upstream.get(), connection.stream.Head(), connection.stop) &&
-           SendAll(connection.client.get(), rest, connection.stop) && LookAtNewTunnel(connection);
+           SendAll(connection.browser.get(), rest, connection.stop) && LookAtNewTunnel(connection);
 }
 
 }  // namespace
 
-RelayConnection::RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEVENT clientEvent,
+RelayConnection::RelayConnection(UniqueSocket accepted, WSAEVENT stopEvent, WSAEVENT browserEvent,
                                  WSAEVENT upstreamEvent)
-    : client(std::move(browser)),
+    : browser(std::move(accepted)),
       stop(stopEvent),
-      client_event(clientEvent),
+      browser_event(browserEvent),
       upstream_event(upstreamEvent),
       stream(TraceLineWithoutColon) {}
 
@@ -76,7 +76,7 @@ void PassOnBrowserClose(RelayConnection& connection) {
 
 void PassOnUpstreamClose(RelayConnection& connection) {
     connection.upstream_closed = true;
-    shutdown(connection.client.get(), SD_SEND);
+    shutdown(connection.browser.get(), SD_SEND);
 }
 
 bool BothSidesClosed(const RelayConnection& connection) {
@@ -86,11 +86,11 @@ bool BothSidesClosed(const RelayConnection& connection) {
 Flow HandleClientData(RelayConnection& connection, RelayShared& shared) {
     RequestStream& stream = connection.stream;
     if (stream.State() == ConnectionState::Tunnel && stream.Input().Empty())
-        return RelayAvailable(connection.client.get(), connection.upstream.get(), connection.stop,
+        return RelayAvailable(connection.browser.get(), connection.upstream.get(), connection.stop,
                               connection.transfer);
     // A request that arrives together with the browser's close (a client that
     // half-closes after sending) is forwarded like any other.
-    const Flow flow = ReceiveAvailable(connection.client.get(), stream.Input(), connection.transfer);
+    const Flow flow = ReceiveAvailable(connection.browser.get(), stream.Input(), connection.transfer);
     if (flow == Flow::Broken) return flow;
     // Everything at hand is handled now, a request pipelined behind a body
     // included: no further read notification may come for it.

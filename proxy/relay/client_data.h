@@ -15,16 +15,16 @@ namespace relay {
 
 // Owned by its worker thread and touched by no other.
 struct RelayConnection {
-    RelayConnection(UniqueSocket browser, WSAEVENT stopEvent, WSAEVENT clientEvent, WSAEVENT upstreamEvent);
+    RelayConnection(UniqueSocket accepted, WSAEVENT stopEvent, WSAEVENT browserEvent, WSAEVENT upstreamEvent);
 
-    UniqueSocket client;
+    UniqueSocket browser;
     UniqueSocket upstream;
     WSAEVENT stop;
     // The worker's: they serve each of its connections in turn. Auto-reset:
     // the wait that reports readiness also rearms the event, so no call is
     // spent on resetting it. Readiness is then found out by reading: a read
     // of 0 bytes is the close, a failed read the error.
-    WSAEVENT client_event;
+    WSAEVENT browser_event;
     WSAEVENT upstream_event;
     RequestStream stream;
     // The target the upstream connection leads to.

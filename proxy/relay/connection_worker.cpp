@@ -30,9 +30,9 @@ void Serve(RelayConnection& connection, RelayShared& shared) {
     if (!GoesOn(connection, HandleClientData(connection, shared), PassOnBrowserClose)) return;
     // Readiness that arose before the association is signalled by it; a
     // close may not be, so it is looked for once the association stands.
-    if (WSAEventSelect(connection.client.get(), connection.client_event, FD_READ | FD_CLOSE) != 0) return;
+    if (WSAEventSelect(connection.browser.get(), connection.browser_event, FD_READ | FD_CLOSE) != 0) return;
     if (!connection.browser_closed &&
-        !GoesOn(connection, PeekForClose(connection.client.get()), PassOnBrowserClose))
+        !GoesOn(connection, PeekForClose(connection.browser.get()), PassOnBrowserClose))
         return;
 
     // The wait names the first signalled event of its set, so the two
@@ -44,16 +44,16 @@ void Serve(RelayConnection& connection, RelayShared& shared) {
         const bool upstreamOpen = connection.upstream && !connection.upstream_closed;
         WSAEVENT waitSet[3] = {connection.stop};
         DWORD count = 1;
-        if (browserOpen && browserFirst) waitSet[count++] = connection.client_event;
+        if (browserOpen && browserFirst) waitSet[count++] = connection.browser_event;
         if (upstreamOpen) waitSet[count++] = connection.upstream_event;
-        if (browserOpen && !browserFirst) waitSet[count++] = connection.client_event;
+        if (browserOpen && !browserFirst) waitSet[count++] = connection.browser_event;
         const DWORD woken = WSAWaitForMultipleEvents(count, waitSet, FALSE, WSA_INFINITE, FALSE);
         if (woken <= WSA_WAIT_EVENT_0 || woken >= WSA_WAIT_EVENT_0 + count) return;
-        const bool fromBrowser = waitSet[woken - WSA_WAIT_EVENT_0] == connection.client_event;
+        const bool fromBrowser = waitSet[woken - WSA_WAIT_EVENT_0] == connection.browser_event;
         const bool goesOn =
             fromBrowser ? GoesOn(connection, HandleClientData(connection, shared), PassOnBrowserClose)
                         : GoesOn(connection,
-                                 RelayAvailable(connection.upstream.get(), connection.client.get(),
+                                 RelayAvailable(connection.upstream.get(), connection.browser.get(),
                                                 connection.stop, connection.transfer),
                                  PassOnUpstreamClose);
         if (!goesOn) return;
@@ -62,14 +62,14 @@ void Serve(RelayConnection& connection, RelayShared& shared) {
 
 // Serves one browser connection to its end. Running out of memory ends that
 // connection only.
-void ServeOne(UniqueSocket client, RelayShared& shared, WSAEVENT clientEvent, WSAEVENT upstreamEvent) {
+void ServeOne(UniqueSocket browser, RelayShared& shared, WSAEVENT browserEvent, WSAEVENT upstreamEvent) {
     try {
-        RelayConnection connection(std::move(client), shared.StopEvent(), clientEvent, upstreamEvent);
+        RelayConnection connection(std::move(browser), shared.StopEvent(), browserEvent, upstreamEvent);
         Serve(connection, shared);
         // The browser learns of the end in order: what was sent reaches it
         // before the close, which its unread bytes would turn into a reset.
         // Once its own close has been read, none are left.
-        if (!connection.browser_closed) shutdown(connection.client.get(), SD_SEND);
+        if (!connection.browser_closed) shutdown(connection.browser.get(), SD_SEND);
     } catch (const std::exception& error) {
         DebugTrace(L"Relay connection dropped: %hs", error.what());
     }
@@ -80,14 +80,14 @@ void ServeOne(UniqueSocket client, RelayShared& shared, WSAEVENT clientEvent, WS
 bool ServeConnections(const std::shared_ptr<RelayShared>& shared) {
     // The events are made while the worker waits for its first connection
     // and serve every connection it takes.
-    const UniqueWsaEvent clientEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const UniqueWsaEvent browserEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     const UniqueWsaEvent upstreamEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!clientEvent || !upstreamEvent) return false;
+    if (!browserEvent || !upstreamEvent) return false;
     do {
-        UniqueSocket client = shared->Accept();
-        if (!client) break;
+        UniqueSocket browser = shared->Accept();
+        if (!browser) break;
         if (shared->NeedsSpareWorker()) StartWorker(shared);
-        ServeOne(std::move(client), *shared, clientEvent.get(), upstreamEvent.get());
+        ServeOne(std::move(browser), *shared, browserEvent.get(), upstreamEvent.get());
     } while (shared->KeepIdle());
     return true;
 }

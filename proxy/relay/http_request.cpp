@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "proxy/ascii_case.h"
+
 namespace relay {
 namespace {
 
@@ -21,8 +23,6 @@ bool AllDigits(std::string_view text) {
         if (!IsDigit(c)) return false;
     return !text.empty();
 }
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // "http://" and the like; a "://" further in (say, inside a query of an
 // origin-form target) is not a scheme.
@@ -74,13 +74,6 @@ bool ParseAuthority(std::string_view authority, std::string& host, std::uint16_t
 
 }  // namespace
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
-}
-
 bool TakeLine(ByteQueue& buffer, std::string& line) {
     const std::string_view pending = buffer.View();
     const std::size_t feed = pending.find('\n');
@@ -125,9 +118,9 @@ ClassifiedHeader ClassifyHeaderLine(std::string_view line) {
     }
     const std::string_view name = line.substr(0, colon);
     const std::string_view value = Trim(line.substr(colon + 1));
-    if (EqualsNoCase(name, "Proxy-Connection")) {
+    if (proxy::EqualsIgnoringAsciiCase(name, "Proxy-Connection")) {
         result.kind = HeaderLine::ProxyConnection;
-    } else if (EqualsNoCase(name, "Content-Length")) {
+    } else if (proxy::EqualsIgnoringAsciiCase(name, "Content-Length")) {
         // Eighteen significant digits always fit in 64 bits.
         const std::size_t significant = value.find_first_not_of('0');
         const bool fits = significant == std::string_view::npos || value.size() - significant <= 18;
@@ -137,7 +130,7 @@ ClassifiedHeader ClassifyHeaderLine(std::string_view line) {
         } else {
             result.kind = HeaderLine::Malformed;
         }
-    } else if (EqualsNoCase(name, "Transfer-Encoding")) {
+    } else if (proxy::EqualsIgnoringAsciiCase(name, "Transfer-Encoding")) {
         result.kind = HeaderLine::TransferEncoding;
         result.value = value;
     }
@@ -147,7 +140,7 @@ ClassifiedHeader ClassifyHeaderLine(std::string_view line) {
 bool IsChunkedCoding(std::string_view codings) {
     const std::size_t comma = codings.rfind(',');
     const std::string_view last = comma == std::string_view::npos ? codings : codings.substr(comma + 1);
-    return EqualsNoCase(Trim(last), "chunked");
+    return proxy::EqualsIgnoringAsciiCase(Trim(last), "chunked");
 }
 
 std::int64_t TextToInt(std::string_view text) {

@@ -56,7 +56,4 @@ std::int64_t TextToInt(std::string_view text);
 
 std::string IntToText(std::int64_t value);
 
-// ASCII case-insensitive equality.
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 }  // namespace relay

@@ -5,7 +5,8 @@
 namespace relay {
 
 RelayShared::RelayShared()
-    : stop_(WSACreateEvent()),
+    : winsock_(UseWinsock()),
+      stop_(WSACreateEvent()),
       connection_waiting_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       short_of_workers_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
@@ -46,13 +47,13 @@ UniqueSocket RelayShared::Accept() {
             return UniqueSocket();
         }
         if (woken == WSA_WAIT_EVENT_0 + 1 && listener_) {
-            UniqueSocket client(accept(listener_.get(), nullptr, nullptr));
+            UniqueSocket browser(accept(listener_.get(), nullptr, nullptr));
             // Nothing to take is no failure: the connection was reset while
             // queued, which is the browser's affair only.
-            const int error = client ? 0 : WSAGetLastError();
+            const int error = browser ? 0 : WSAGetLastError();
             if (error == WSAEWOULDBLOCK || error == WSAECONNRESET) continue;
             --idle_;
-            return client;
+            return browser;
         }
         --idle_;
         return UniqueSocket();

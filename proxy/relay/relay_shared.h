@@ -18,7 +18,7 @@ public:
 
     // False when the events could not be created; the relay then never starts.
     bool Usable() const {
-        return winsock_.Started() && stop_.valid() && connection_waiting_.valid() && short_of_workers_.valid();
+        return winsock_.valid() && stop_.valid() && connection_waiting_.valid() && short_of_workers_.valid();
     }
 
     WSAEVENT StopEvent() const { return stop_.get(); }
@@ -77,7 +77,7 @@ private:
     // One reference for the relay's whole life, not one per thread: Wine
     // counts WSAStartup and WSACleanup without a lock, and the threads of a
     // busy relay come and go all the time.
-    WinsockUse winsock_;
+    UniqueWinsockUse winsock_;
     CriticalSection lock_;
     UpstreamInfo upstream_;  // guarded by lock_
     int idle_ = 0;           // guarded by lock_: workers waiting in Accept

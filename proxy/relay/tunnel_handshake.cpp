@@ -1,8 +1,6 @@
 #include "proxy/relay/tunnel_handshake.h"
 
-#include <algorithm>
 #include <utility>
-#include <vector>
 
 #include "base64/base64.h"
 #include "proxy/relay/http_request.h"
@@ -35,18 +33,6 @@ void PutPort(std::string& out, std::uint16_t port) {
 template <std::size_t N>
 void PutAddress(std::string& out, const std::array<std::uint8_t, N>& address) {
     for (std::uint8_t byte : address) PutByte(out, byte);
-}
-
-std::string Base64(std::string_view plain) {
-    const auto size = base64::EncodedSizeBound(static_cast<std::uint32_t>(plain.size()));
-    std::vector<unsigned char> encoded(size.value_or(0) + 1, 0);
-    const int written = base64::Encode(reinterpret_cast<const unsigned char*>(plain.data()),
-                                       static_cast<std::uint32_t>(plain.size()), encoded.data(),
-                                       static_cast<std::uint32_t>(encoded.size()));
-    std::string text(reinterpret_cast<const char*>(encoded.data()), written > 0 ? std::size_t(written) : 0);
-    // Long credentials would otherwise be broken across header lines.
-    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }), text.end());
-    return text;
 }
 
 ReplyFrame Partial() { return {ReplyFrame::Status::Partial, 0}; }
@@ -306,7 +292,7 @@ TunnelHandshake::Status TunnelHandshake::HttpConnectRequest(std::string& request
         request.append(target_.host);
     request.append(":").append(IntToText(target_.port)).append(" ").append(target_.version).append("\r\n");
     if (!username_.empty())
-        request.append("Proxy-Authorization: Basic ").append(Base64(username_ + ":" + password_)).append("\r\n");
+        request.append("Proxy-Authorization: Basic ").append(base64::EncodeOneLine(username_ + ":" + password_)).append("\r\n");
     request.append("\r\n");
     return Expect(State::HttpReply);
 }

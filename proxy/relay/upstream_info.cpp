@@ -1,10 +1,12 @@
 #include "proxy/relay/upstream_info.h"
 
-#include "proxy/relay/http_request.h"
+#include "proxy/ascii_case.h"
 
 namespace relay {
+namespace {
 
-std::optional<UpstreamKind> KindFromScheme(std::string_view scheme) {
+template <typename Char>
+std::optional<UpstreamKind> FindScheme(std::basic_string_view<Char> scheme) {
     struct Name {
         std::string_view scheme;
         UpstreamKind kind;
@@ -14,8 +16,14 @@ std::optional<UpstreamKind> KindFromScheme(std::string_view scheme) {
         {"socks5h", UpstreamKind::Socks5h}, {"https", UpstreamKind::Https}, {"http", UpstreamKind::Http},
     };
     for (const Name& name : kNames)
-        if (EqualsNoCase(scheme, name.scheme)) return name.kind;
+        if (proxy::EqualsIgnoringAsciiCase<Char, char>(scheme, name.scheme)) return name.kind;
     return std::nullopt;
 }
+
+}  // namespace
+
+std::optional<UpstreamKind> KindFromScheme(std::string_view scheme) { return FindScheme(scheme); }
+
+std::optional<UpstreamKind> KindFromScheme(std::wstring_view scheme) { return FindScheme(scheme); }
 
 }  // namespace relay

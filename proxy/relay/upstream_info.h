@@ -31,5 +31,6 @@ struct UpstreamInfo {
 
 // "socks4", "socks4a", "socks5", "socks5h", "https" or "http" in any letter case.
 std::optional<UpstreamKind> KindFromScheme(std::string_view scheme);
+std::optional<UpstreamKind> KindFromScheme(std::wstring_view scheme);
 
 }  // namespace relay

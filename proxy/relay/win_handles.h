@@ -25,23 +25,18 @@ using UniqueSocket = UniqueObject<SocketTraits>;
 using UniqueWsaEvent = UniqueObject<WsaEventTraits>;
 
 // One reference on the socket library, held for the owner's lifetime.
-class WinsockUse {
-public:
-    WinsockUse() {
-        WSADATA data;
-        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }
-    ~WinsockUse() {
-        if (started_) WSACleanup();
-    }
-    WinsockUse(const WinsockUse&) = delete;
-    WinsockUse& operator=(const WinsockUse&) = delete;
-
-    bool Started() const { return started_; }
-
-private:
-    bool started_;
+struct WinsockUseTraits {
+    using Value = bool;
+    static Value Invalid() { return false; }
+    static void Close(Value) { WSACleanup(); }
 };
+
+using UniqueWinsockUse = UniqueObject<WinsockUseTraits>;
+
+inline UniqueWinsockUse UseWinsock() {
+    WSADATA data;
+    return UniqueWinsockUse(WSAStartup(MAKEWORD(2, 2), &data) == 0);
+}
 
 // True when a manual-reset event is signalled, without waiting.
 inline bool IsSignalled(HANDLE event) { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }

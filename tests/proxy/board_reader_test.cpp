@@ -7,6 +7,8 @@
 #include "stand_ins/razed/value_stream.h"
 #include "stand_ins/razed/value_stream_writer.h"
 
+namespace proxy {
+
 using razed::ValueStreamWriter;
 
 namespace {
@@ -122,3 +124,5 @@ TEST(ValueStream, IsNotGoodUnlessItsBytesAreWholeItems) {
     EXPECT_TRUE(stream.SkipItem()) << "the whole scope";
     EXPECT_EQ(stream.Peek(), RaZED::TypeScopeEnd) << "past the end";
 }
+
+}  // namespace proxy

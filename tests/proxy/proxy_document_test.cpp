@@ -5,6 +5,8 @@
 #include "proxy/proxy_document.h"
 #include "ult/json/character_table.h"
 
+namespace proxy {
+
 namespace {
 
 class ProxyDocument : public ::testing::Test {
@@ -97,3 +99,5 @@ TEST(AtoiRules, ReadsLikeAtoiAndSaturatesInsteadOfOverflowing) {
     EXPECT_EQ(AtoiRules("-99999999999999999999"), -2147483647 - 1);
     EXPECT_EQ(AtoiRules("65536"), 65536) << "the relay keeps the low 16 bits itself";
 }
+
+}  // namespace proxy
