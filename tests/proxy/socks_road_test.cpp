@@ -54,7 +54,8 @@ protected:
         if (!service_->Create(&object) || !object->vtbl->start(object)) return nullptr;
         const Applied applied = service_->TakeApplied();
         if (applied.size() == 1) std::sscanf(applied[0].c_str(), "proxy '127.0.0.1:%hu'", &port);
-        EXPECT_EQ(applied, Applied{"proxy '127.0.0.1:" + std::to_string(port) + "' ''"}) << "nothing bypasses the relay";
+        const std::string relay = "proxy '127.0.0.1:" + std::to_string(port) + "' ''";
+        EXPECT_EQ(applied, Applied{relay}) << "nothing bypasses the relay";
         EXPECT_GE(port, 10000);
         return object;
     }

@@ -26,7 +26,8 @@ TEST_F(ClassicOnMajor5, SetUnsetAndRemoveWriteTheLayoutRowByRow) {
         {ie, [] { return SetDefault(Browser{}, true, 0); }, Golden(L"classic_over_internet_explorer"), 2},
         {{}, [] { return SetDefault(Browser{}, true, 0); }, Golden(L"classic_in_empty_registry"), 2},
         {{}, [] { return SetSystemDefault(true); }, {}, 2},
-        {ie, [] { return SetDefault(Browser{}, true, 0) == 1 ? Remove(Browser{}, true) : 0; }, Golden(L"classic_removed_from_internet_explorer"), 4},
+        {ie, [] { return SetDefault(Browser{}, true, 0) == 1 ? Remove(Browser{}, true) : 0; },
+         Golden(L"classic_removed_from_internet_explorer"), 4},
     };
     for (const auto& [installed, act, expected, notifications] : cases) {
         FreshRegistry();

@@ -40,10 +40,11 @@ TEST_F(SkinFileAssociation, TextUpTo1023CharactersIsWrittenAndLongerTextSkipped)
         FreshRegistry();
         const std::wstring icons(1021 + over, L'i'), exe(1016 + over, L'e');
         EXPECT_EQ(SetSkinFileAssoc(L".qsk", exe.c_str(), L"Quorvel.Skin", icons.c_str(), 5, L"skin"), 1);
+        const std::wstring command = L"\"" + exe + L"\" \"%1\"";
         Lines expected = {Sz(L"HKCR\\.qsk", L"", L"Quorvel.Skin"), Sz(L"HKCR\\Quorvel.Skin", L"", L"skin")};
         if (!over)
             expected = Plus(expected, {Sz(L"HKCR\\Quorvel.Skin\\DefaultIcon", L"", icons + L",5"),
-                                       Sz(L"HKCR\\Quorvel.Skin\\Shell\\Open\\Command", L"", L"\"" + exe + L"\" \"%1\"")});
+                                       Sz(L"HKCR\\Quorvel.Skin\\Shell\\Open\\Command", L"", command)});
         EXPECT_THAT(Dump(), ::testing::UnorderedElementsAreArray(expected)) << over;
     }
 }
