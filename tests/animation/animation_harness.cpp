@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 
 #include "frame/tick_deadline.h"
@@ -16,18 +16,9 @@ std::int32_t Widen(WORD low, std::int32_t reference) {
                                      static_cast<std::int16_t>(static_cast<WORD>(low - static_cast<WORD>(reference))));
 }
 
-// Whether start + ceil(distance * t) for some t in [lo, hi] is `value`, one
-// either way for the rounding of t itself; the exact values are pinned elsewhere.
-bool Reachable(std::int64_t value, std::int32_t start, std::int32_t end, double lo, double hi) {
-    const double distance = static_cast<double>(end) - start;
-    const auto a = static_cast<std::int64_t>(std::ceil(distance * lo));
-    const auto b = static_cast<std::int64_t>(std::ceil(distance * hi));
-    return start + std::min(a, b) - 1 <= value && value <= start + std::max(a, b) + 1;
-}
-
-// Moving along one axis toward its end never steps back.
-bool NotBack(std::int32_t before, std::int32_t after, std::int32_t start, std::int32_t end) {
-    return start <= end ? before <= after : before >= after;
+// On each axis a frame lies between the one before and the end point.
+bool Between(std::int32_t value, std::int32_t before, std::int32_t end) {
+    return std::min(before, end) <= value && value <= std::max(before, end);
 }
 
 }  // namespace
@@ -96,19 +87,13 @@ void ExpectFramesOfMove(const std::vector<AnimationMessage>& frames, animation::
     ASSERT_FALSE(frames.empty()) << "no frame at all";
     DecodedFrame previous{from, 0};
     for (size_t i = 0; i < frames.size(); ++i) {
-        SCOPED_TRACE(::testing::Message() << "frame " << i << " of " << frames.size());
         const DecodedFrame frame = DecodeFrame(frames[i], from);
-        ASSERT_GE(frame.percent, 0);
-        ASSERT_LE(frame.percent, 100);
-        // A percent of p means the time was in ((p - 1) / 100, p / 100].
-        const double lo = frame.percent == 0 ? 0.0 : (frame.percent - 1) / 100.0, hi = frame.percent / 100.0;
-        EXPECT_TRUE(Reachable(frame.position.x, from.x, to.x, lo, hi))
-            << "x " << frame.position.x << " at " << frame.percent;
-        EXPECT_TRUE(Reachable(frame.position.y, from.y, to.y, lo, hi))
-            << "y " << frame.position.y << " at " << frame.percent;
-        EXPECT_GE(frame.percent, previous.percent);
-        EXPECT_TRUE(NotBack(previous.position.x, frame.position.x, from.x, to.x));
-        EXPECT_TRUE(NotBack(previous.position.y, frame.position.y, from.y, to.y));
+        EXPECT_TRUE(previous.percent <= frame.percent && frame.percent <= 100 &&
+                    Between(frame.position.x, previous.position.x, to.x) &&
+                    Between(frame.position.y, previous.position.y, to.y))
+            << "frame " << i << " of " << frames.size() << ": (" << frame.position.x << ", " << frame.position.y
+            << ") at " << frame.percent << " after (" << previous.position.x << ", " << previous.position.y
+            << ") at " << previous.percent;
         previous = frame;
     }
     EXPECT_EQ(previous.position.x, to.x);

@@ -66,8 +66,7 @@ private:
     int threadTimerMessages_ = 0;
 };
 
-// The frames of one move from `from` to `to`, as posted: each running
-// frame's position must be one that the move reaches at a time its percent
-// allows, the percents and positions never go back, and the last frame is
-// the end point at 100 percent.
+// The frames of one move from `from` to `to`, as posted: the percents and
+// positions never go back nor past the end, and the last frame is the end
+// point at 100 percent. Exact positions are the motion tests' business.
 void ExpectFramesOfMove(const std::vector<AnimationMessage>& frames, animation::Point from, animation::Point to);

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include "frame/unique_object.h"
+#include "tests/support/library_exports.h"
 
 struct MakerObject;
 
@@ -26,12 +29,8 @@ struct MakerObject {
     const MakerTable* table;
 };
 
-using CreateMakerFunction = bool __cdecl(MakerObject** out);
-using DeleteMakerFunction = void __cdecl(MakerObject** object);
-
-// The two exports of the library, loaded once for the whole program.
-CreateMakerFunction* CreateAMObjExport();
-DeleteMakerFunction* DeleteAMObjExport();
+inline auto* CreateAMObjExport() { return Export<bool __cdecl(MakerObject** out)>("CreateAMObj"); }
+inline auto* DeleteAMObjExport() { return Export<void __cdecl(MakerObject** object)>("DeleteAMObj"); }
 
 struct MakerTraits {
     using Value = MakerObject*;
@@ -43,9 +42,11 @@ struct MakerTraits {
 // this goes out of scope.
 class ExportedMaker {
 public:
-    ExportedMaker();
-
-    MakerObject* object() const { return object_.get(); }
+    ExportedMaker() {
+        MakerObject* object = nullptr;
+        EXPECT_TRUE(CreateAMObjExport()(&object));
+        object_.reset(object);
+    }
 
     bool AddAnimation(HWND window, int startX, int startY, int endX, int endY, unsigned durationMs) {
         return object()->table->addAnimation(object(), window, startX, startY, endX, endY, durationMs);
@@ -57,5 +58,7 @@ public:
     void Delete() { object_.reset(); }
 
 private:
+    MakerObject* object() const { return object_.get(); }
+
     UniqueObject<MakerTraits> object_;
 };

@@ -52,16 +52,3 @@ TEST(MoveFrames, PositionAndPercentFollowTheTime) {
         EXPECT_EQ(frame.finished, c.finished);
     }
 }
-
-// A distance wider than 32 bits must not wrap a coordinate to the other end
-// of the range on the way.
-TEST(MoveFrames, TheWidestMoveNeverJumpsBack) {
-    const std::uint32_t duration = 0xFFFFFFFFu;
-    std::int32_t previous = kMin;
-    for (std::uint32_t elapsed : {0u, 1u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFF0u, 0xFFFFFFFDu, 0xFFFFFFFEu}) {
-        const animation::Frame frame = FrameAt({kMin, 0}, {kMax, 0}, duration, elapsed);
-        EXPECT_GE(frame.position.x, previous) << "elapsed " << elapsed;
-        EXPECT_FALSE(frame.finished);
-        previous = frame.position.x;
-    }
-}

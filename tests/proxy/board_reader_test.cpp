@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "proxy/board/board_reader.h"
 #include "stand_ins/razed/value_stream.h"
@@ -13,116 +12,69 @@ using razed::ValueStreamWriter;
 
 namespace {
 
-BoardInitRecord Decode(const std::vector<unsigned char>& bytes, unsigned* skipDepth = nullptr) {
-    razed::ValueStream stream(bytes.data(), bytes.size());
+// Reads one record from the front of the stream: its fields, the type of the
+// item after it and the cast error's message, if any.
+struct Decoded {
+    BoardInitRecord record;
+    int next = -1;
+    std::string error;
+};
+
+Decoded Decode(const ValueStreamWriter& writer) {
+    razed::ValueStream stream(writer.bytes().data(), writer.bytes().size());
     EXPECT_TRUE(stream.Good());
     BoardReader reader(stream);
-    BoardInitRecord record;
-    reader >> record;
-    if (skipDepth != nullptr) *skipDepth = reader.skip_depth();
-    return record;
+    Decoded decoded;
+    try {
+        reader >> decoded.record;
+    } catch (const RaZED::CastError& error) {
+        decoded.error = error.what();
+    }
+    decoded.next = stream.Peek();
+    return decoded;
 }
 
-std::string CastMessage(const std::vector<unsigned char>& bytes) {
-    try {
-        Decode(bytes);
-    } catch (const RaZED::CastError& error) {
-        return error.what();
-    }
-    return "no error";
+ValueStreamWriter FivePlainTexts() {
+    ValueStreamWriter writer;
+    writer.ScopeBegin().String(L"v").String(L"b").String(L"").String(L"").String(L"e");
+    return writer;
 }
 
 }  // namespace
 
-TEST(BoardRecord, ReadsEveryFieldOfAWholeRecord) {
-    ValueStreamWriter stream;
-    stream.ScopeBegin().String(L"{\"a\":1}").String(L"b").String(L"").String(L"d").String(L"e").Int(-7).String(L"g")
-        .ScopeEnd();
-    const BoardInitRecord record = Decode(stream.bytes());
-    EXPECT_EQ(record.proxy_config_type, L"{\"a\":1}");
-    EXPECT_EQ(record.text2, L"b");
-    EXPECT_EQ(record.text5, L"e");
-    EXPECT_EQ(record.number, -7);
-    EXPECT_EQ(record.text7, L"g");
-}
+// A record is read with its scope end and nothing after it.
+TEST(BoardRecord, DecodesTheInitialValueRecord) {
+    const Decoded whole = Decode(FivePlainTexts().Int(-7).String(L"g").ScopeEnd().String(L"after"));
+    const BoardInitRecord& r = whole.record;
+    EXPECT_EQ(r.proxy_config_type + L"|" + r.text2 + L"|" + r.text3 + L"|" + r.text4 + L"|" + r.text5 + L"|" + r.text7,
+              L"v|b|||e|g");
+    EXPECT_EQ(r.number, -7);
+    EXPECT_EQ(whole.next, RaZED::TypeString);
 
-TEST(BoardRecord, LeavesTheFieldsOfARecordCutShortAtTheirDefaults) {
-    ValueStreamWriter stream;
-    stream.ScopeBegin().String(L"1").ScopeEnd().String(L"after");
-    razed::ValueStream reader(stream.bytes().data(), stream.bytes().size());
-    BoardReader board(reader);
-    BoardInitRecord record;
-    board >> record;
-    EXPECT_EQ(record.proxy_config_type, L"1");
-    EXPECT_EQ(record.text2, L"");
-    EXPECT_EQ(record.number, 0);
-    EXPECT_EQ(record.text7, L"");
-    EXPECT_EQ(reader.Peek(), RaZED::TypeString) << "the scope end is consumed, the next item is not";
+    // Fields missing at the end keep their defaults.
+    const Decoded cutShort = Decode(ValueStreamWriter().ScopeBegin().String(L"1").ScopeEnd().String(L"after"));
+    EXPECT_EQ(cutShort.record.proxy_config_type, L"1");
+    EXPECT_EQ(cutShort.record.number, 0);
+    EXPECT_EQ(cutShort.next, RaZED::TypeString);
+    EXPECT_EQ(Decode(FivePlainTexts().Int(3).ScopeEnd()).record.number, 3);
 
-    ValueStreamWriter withoutLast;
-    withoutLast.ScopeBegin().String(L"0").String(L"").String(L"").String(L"").String(L"").Int(3).ScopeEnd();
-    EXPECT_EQ(Decode(withoutLast.bytes()).number, 3);
-}
+    // Items past the last field, nested scopes among them, are skipped with the record.
+    const Decoded longer = Decode(FivePlainTexts().Int(1).String(L"").ScopeBegin().String(L"x").ScopeEnd().Null()
+                                      .ScopeEnd().String(L"after"));
+    EXPECT_EQ(longer.record.proxy_config_type, L"v");
+    EXPECT_EQ(longer.next, RaZED::TypeString);
 
-TEST(BoardRecord, SkipsAMissingRecordWithoutAnError) {
-    ValueStreamWriter stream;
-    stream.ScopeEnd().String(L"not read");
-    unsigned skipDepth = 99;
-    const BoardInitRecord record = Decode(stream.bytes(), &skipDepth);
-    EXPECT_EQ(record.proxy_config_type, L"");
-    EXPECT_EQ(skipDepth, 0u);
-    EXPECT_EQ(Decode({}).proxy_config_type, L"") << "no bytes at all read as a scope end";
-}
+    // A scope end where the record should begin is a missing record, and so is no data at all.
+    const Decoded missing = Decode(ValueStreamWriter().ScopeEnd().String(L"not read"));
+    EXPECT_EQ(missing.record.proxy_config_type, L"");
+    EXPECT_EQ(missing.error, "");
+    EXPECT_EQ(Decode(ValueStreamWriter()).error, "");
 
-TEST(BoardRecord, SkipsNestedScopesWhenARecordEnds) {
-    ValueStreamWriter stream;
-    stream.ScopeBegin().String(L"v").String(L"").String(L"").String(L"").String(L"").Int(1).String(L"")
-        .ScopeBegin().String(L"extra").ScopeEnd().Null().ScopeEnd().String(L"next");
-    razed::ValueStream reader(stream.bytes().data(), stream.bytes().size());
-    BoardReader board(reader);
-    BoardInitRecord record;
-    board >> record;
-    EXPECT_EQ(record.proxy_config_type, L"v");
-    EXPECT_EQ(reader.Peek(), RaZED::TypeString);
-}
-
-TEST(BoardRecord, ThrowsCastErrorNamingBothTypesForAnItemOfTheWrongType) {
-    ValueStreamWriter intForString;
-    intForString.ScopeBegin().Int(5).ScopeEnd();
-    EXPECT_EQ(CastMessage(intForString.bytes()), "from TypeInt to TypeString");
-
-    ValueStreamWriter stringForInt;
-    stringForInt.ScopeBegin().String(L"").String(L"").String(L"").String(L"").String(L"").String(L"6").ScopeEnd();
-    EXPECT_EQ(CastMessage(stringForInt.bytes()), "from TypeString to TypeInt");
-
-    ValueStreamWriter noScope;
-    noScope.String(L"0");
-    EXPECT_EQ(CastMessage(noScope.bytes()), "from TypeString to ScopeBegin");
-
-    ValueStreamWriter nullForString;
-    nullForString.ScopeBegin().Null().ScopeEnd();
-    EXPECT_EQ(CastMessage(nullForString.bytes()), "from TypeNull to TypeString");
-
-    EXPECT_STREQ(RaZED::CastError(4, 1).what(), "from TypeReal to TypeScopeEnd");
-    EXPECT_STREQ(RaZED::CastError(9, 2).what(), "from Type(9) to TypeInt");
-}
-
-TEST(ValueStream, IsNotGoodUnlessItsBytesAreWholeItems) {
-    const std::vector<std::vector<unsigned char>> bad = {
-        {0x06},                          // no such type
-        {0x02, 1, 2, 3},                 // int cut short
-        {0x03, 2, 0, 0, 0, 'a', 0},      // string of two units holding one
-        {0x03, 0xFF, 0xFF, 0xFF, 0xFF},  // a count far beyond the data
-        {0x04, 0, 0, 0, 0, 0, 0, 0},     // real cut short
-    };
-    for (const auto& bytes : bad) EXPECT_FALSE(razed::ValueStream(bytes.data(), bytes.size()).Good());
-
-    ValueStreamWriter good;
-    good.ScopeBegin().Int(1).String(L"x").Null().ScopeEnd();
-    razed::ValueStream stream(good.bytes().data(), good.bytes().size());
-    EXPECT_TRUE(stream.Good());
-    EXPECT_TRUE(stream.SkipItem()) << "the whole scope";
-    EXPECT_EQ(stream.Peek(), RaZED::TypeScopeEnd) << "past the end";
+    // An item of the wrong type throws a cast error naming both types.
+    EXPECT_EQ(Decode(ValueStreamWriter().ScopeBegin().Int(5).ScopeEnd()).error, "from TypeInt to TypeString");
+    EXPECT_EQ(Decode(ValueStreamWriter().ScopeBegin().Null().ScopeEnd()).error, "from TypeNull to TypeString");
+    EXPECT_EQ(Decode(FivePlainTexts().String(L"6").ScopeEnd()).error, "from TypeString to TypeInt");
+    EXPECT_EQ(Decode(ValueStreamWriter().String(L"0")).error, "from TypeString to ScopeBegin");
 }
 
 }  // namespace proxy

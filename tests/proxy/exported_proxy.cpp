@@ -3,7 +3,6 @@
 #include <wininet.h>
 
 #include <mutex>
-#include <ostream>
 
 #include "stand_ins/razed/value_stream_writer.h"
 #include "stand_ins/rovud/rovud.h"
@@ -14,12 +13,12 @@ constexpr wchar_t kBoard[] = L"kt3.config.initvalue.board";
 constexpr wchar_t kBroadcast[] = L"kt3.config.changed.prefix.brobrowser.general.proxy_config_type";
 
 std::mutex g_lock;
-std::vector<AppliedProxy> g_applied;
+Applied g_applied;
 FARPROC g_original = nullptr;
 
-std::optional<std::string> TextOrNone(LPCTSTR text) {
-    if (text == nullptr) return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(text));
+// INTERNET_PROXY_INFO's lists are narrow text whatever UNICODE says.
+std::string Quoted(const void* text) {
+    return text ? "'" + std::string(static_cast<const char*>(text)) + "'" : "null";
 }
 
 // What wininet reads: a DWORD and two text pointers, each in a slot the
@@ -30,7 +29,11 @@ BOOL WINAPI RecordInternetSetOption(HINTERNET internet, DWORD option, LPVOID buf
     if (option == INTERNET_OPTION_PROXY && internet == nullptr && buffer != nullptr && length == kProxyInfoSize) {
         const auto* info = static_cast<const INTERNET_PROXY_INFO*>(buffer);
         const std::lock_guard<std::mutex> hold(g_lock);
-        g_applied.push_back({info->dwAccessType, TextOrNone(info->lpszProxy), TextOrNone(info->lpszProxyBypass)});
+        const DWORD access = info->dwAccessType;
+        g_applied.push_back((access == INTERNET_OPEN_TYPE_DIRECT  ? std::string("direct")
+                             : access == INTERNET_OPEN_TYPE_PROXY ? std::string("proxy")
+                                                                  : std::to_string(access)) +
+                            " " + Quoted(info->lpszProxy) + " " + Quoted(info->lpszProxyBypass));
         // Recorded, not passed on: Wine's wininet keeps the process's proxy
         // in a record whose user name and password it leaves uninitialised,
         // and frees them when the proxy is next set, corrupting the heap.
@@ -42,18 +45,6 @@ BOOL WINAPI RecordInternetSetOption(HINTERNET internet, DWORD option, LPVOID buf
 
 }  // namespace
 
-std::ostream& operator<<(std::ostream& out, const AppliedProxy& applied) {
-    out << "{access " << applied.access << ", proxy ";
-    out << (applied.proxyList ? "'" + *applied.proxyList + "'" : std::string("null")) << ", bypass ";
-    return out << (applied.bypassList ? "'" + *applied.bypassList + "'" : std::string("null")) << "}";
-}
-
-AppliedProxy Direct() { return {INTERNET_OPEN_TYPE_DIRECT, std::nullopt, std::nullopt}; }
-
-AppliedProxy ProxyOf(const std::string& list, const std::optional<std::string>& bypass) {
-    return {INTERNET_OPEN_TYPE_PROXY, list, bypass};
-}
-
 ExportedProxyService::ExportedProxyService() {
     if (!library_.loaded()) return;
     create_ = library_.Get<bool(IProxy**)>("CreateProxyObj");
@@ -64,32 +55,15 @@ ExportedProxyService::ExportedProxyService() {
     TakeApplied();
 }
 
-ExportedProxyService::~ExportedProxyService() = default;
-
-ProxyObject* ExportedProxyService::Create() const {
-    ProxyObject* object = nullptr;
-    return create_(reinterpret_cast<IProxy**>(&object)) ? object : nullptr;
-}
-
-std::vector<AppliedProxy> ExportedProxyService::TakeApplied() {
+Applied ExportedProxyService::TakeApplied() {
     const std::lock_guard<std::mutex> hold(g_lock);
-    std::vector<AppliedProxy> applied;
+    Applied applied;
     applied.swap(g_applied);
     return applied;
 }
 
 InitialValueBoard::InitialValueBoard(const std::wstring& setting)
-    : InitialValueBoard(razed::ValueStreamWriter()
-                            .ScopeBegin()
-                            .String(setting)
-                            .String(L"")
-                            .String(L"")
-                            .String(L"")
-                            .String(L"")
-                            .Int(0)
-                            .String(L"")
-                            .ScopeEnd()
-                            .bytes()) {}
+    : InitialValueBoard(razed::ValueStreamWriter().ScopeBegin().String(setting).ScopeEnd().bytes()) {}
 
 InitialValueBoard::InitialValueBoard(const std::vector<unsigned char>& bytes) {
     RoVudSetGlobalBoard(kBoard, bytes.data(), static_cast<unsigned>(bytes.size()));
@@ -97,7 +71,7 @@ InitialValueBoard::InitialValueBoard(const std::vector<unsigned char>& bytes) {
 
 InitialValueBoard::~InitialValueBoard() { RoVudSetGlobalBoard(kBoard, nullptr, 0); }
 
-unsigned BroadcastSetting(const std::wstring& key, const std::wstring& value) {
+unsigned BroadcastSetting(const std::wstring& value, const std::wstring& key) {
     std::wstring message = key;
     message += L'\0';
     message += value;

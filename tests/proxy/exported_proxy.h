@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,38 +32,23 @@ struct ProxyObject {
     const ProxyVtbl* vtbl;
 };
 
-// One INTERNET_OPTION_PROXY the library applied.
-struct AppliedProxy {
-    DWORD access = 0;
-    std::optional<std::string> proxyList;  // none: a null pointer
-    std::optional<std::string> bypassList;
-
-    bool operator==(const AppliedProxy& other) const {
-        return access == other.access && proxyList == other.proxyList && bypassList == other.bypassList;
-    }
-};
-std::ostream& operator<<(std::ostream& out, const AppliedProxy& applied);
-
-AppliedProxy Direct();
-AppliedProxy ProxyOf(const std::string& list, const std::optional<std::string>& bypass);
+// Each INTERNET_OPTION_PROXY the library applied, as "ACCESS PROXY BYPASS":
+// access "direct", "proxy" or its number, each list quoted or "null".
+using Applied = std::vector<std::string>;
+constexpr char kDirect[] = "direct null null";
 
 // Loads the library (freshly, when nothing else holds it) and watches it.
 // One at a time per process.
 class ExportedProxyService {
 public:
     ExportedProxyService();
-    ~ExportedProxyService();
-    ExportedProxyService(const ExportedProxyService&) = delete;
-    ExportedProxyService& operator=(const ExportedProxyService&) = delete;
 
     bool ready() const { return create_ != nullptr && destroy_ != nullptr && hook_ && hook_->installed(); }
-
     bool Create(ProxyObject** out) const { return create_(reinterpret_cast<class IProxy**>(out)); }
-    ProxyObject* Create() const;
     void Delete(ProxyObject* object) const { destroy_(reinterpret_cast<class IProxy*>(object)); }
 
     // The settings applied since the last call, oldest first.
-    std::vector<AppliedProxy> TakeApplied();
+    Applied TakeApplied();
 
 private:
     ReriduLibrary library_;
@@ -73,8 +57,8 @@ private:
     std::unique_ptr<ImportHook> hook_;
 };
 
-// A board record holding one proxy setting, put on the initial-value board
-// for as long as this lives.
+// A board record holding one proxy setting (or any bytes), put on the
+// initial-value board for as long as this lives.
 class InitialValueBoard {
 public:
     explicit InitialValueBoard(const std::wstring& setting);
@@ -84,6 +68,7 @@ public:
     InitialValueBoard& operator=(const InitialValueBoard&) = delete;
 };
 
-// Broadcasts a change of the setting (key, NUL, value, NUL) and returns
+// Broadcasts a change of `key` (the proxy setting's by default) and returns
 // how many listeners heard it.
-unsigned BroadcastSetting(const std::wstring& key, const std::wstring& value);
+constexpr wchar_t kProxySetting[] = L"browser.general.proxy_config_type";
+unsigned BroadcastSetting(const std::wstring& value, const std::wstring& key = kProxySetting);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "proxy/proxy_document.h"
@@ -19,66 +20,47 @@ protected:
         return reader_->config();
     }
 
+    // The id of the entry chosen from the document, or "none".
+    std::wstring Chosen(const std::wstring& document) {
+        const ProxyEntry* entry = ChooseEntry(Read(document));
+        return entry ? entry->id : L"none";
+    }
+
 private:
     std::unique_ptr<CProxyObject_CB> reader_;
 };
 
 }  // namespace
 
+// Every value is taken as text, keys match without regard to case at either
+// level, and a later member overwrites an earlier one.
 TEST_F(ProxyDocument, FillsTheConfigurationAndOneEntryPerObjectOfTheList) {
     const ProxyConfig& config = Read(
-        L"{'dispatch_id':'d','default_id':'2','bypass_list':'<local>;*.test','bypass_local':true,"
-        L"'proxies':[{'id':'1','name':'first','scheme':'SOCKS5','host':'10.0.0.1','port':1080,"
-        L"'username':'u','password':'p'},{'id':2,'host':'h2','port':'3128','scheme':'http'}]}");
-    EXPECT_EQ(config.dispatch_id, L"d");
-    EXPECT_EQ(config.default_id, L"2");
-    EXPECT_EQ(config.bypass_list, L"<local>;*.test");
-    EXPECT_EQ(config.bypass_local, L"true") << "every value is taken as text";
+        L"{'dispatch_id':'d','DEFAULT_ID':'2','bypass_list':'<local>;*.test','bypass_local':true,"
+        L"'proxies':[{'id':'1','name':'first','scheme':'SOCKS5','Host':'10.0.0.1','port':1080,"
+        L"'username':'u','PASSWORD':'p'},{'id':2,'host':'h2','PORT':'3128','port':'3129','bypass_list':'inside'}]}");
+    EXPECT_EQ(config.dispatch_id + L"|" + config.default_id + L"|" + config.bypass_list + L"|" + config.bypass_local,
+              L"d|2|inside|true")
+        << "a configuration key inside an entry sets the configuration";
     ASSERT_EQ(config.entries.size(), 2u);
-    const ProxyEntry& first = config.entries[0];
-    EXPECT_EQ(first.id, L"1");
-    EXPECT_EQ(first.name, L"first");
-    EXPECT_EQ(first.scheme, L"SOCKS5");
-    EXPECT_EQ(first.host, L"10.0.0.1");
-    EXPECT_EQ(first.port, L"1080");
-    EXPECT_EQ(first.username, L"u");
-    EXPECT_EQ(first.password, L"p");
-    EXPECT_EQ(config.entries[1].id, L"2");
-    EXPECT_EQ(config.entries[1].port, L"3128");
+    const auto fields = [](const ProxyEntry& e) {
+        return e.id + L"|" + e.name + L"|" + e.scheme + L"|" + e.host + L"|" + e.port + L"|" + e.username + L"|" +
+               e.password;
+    };
+    EXPECT_EQ(fields(config.entries[0]), L"1|first|SOCKS5|10.0.0.1|1080|u|p");
+    EXPECT_EQ(fields(config.entries[1]), L"2|||h2|3129||");
     EXPECT_EQ(config.current, &config.entries[1]);
 }
 
-TEST_F(ProxyDocument, MatchesKeysWithoutRegardToCaseAtEitherLevel) {
-    const ProxyConfig& config =
-        Read(L"{BYPASS_LIST:'top',list:[{ID:'1',Host:'h',PORT:'80',bypass_list:'inside',port:'81'}]}");
-    ASSERT_EQ(config.entries.size(), 1u);
-    EXPECT_EQ(config.entries[0].id, L"1");
-    EXPECT_EQ(config.entries[0].host, L"h");
-    EXPECT_EQ(config.entries[0].port, L"81") << "a later member overwrites an earlier one";
-    EXPECT_EQ(config.bypass_list, L"inside") << "a configuration key inside an entry sets the configuration";
-}
-
-TEST_F(ProxyDocument, IgnoresEntryKeysBeforeTheFirstEntryAndEverythingThatIsNotAnEntry) {
-    const ProxyConfig& config = Read(
-        L"{host:'early',id:'0',nested:{id:'9',host:'x'},list:[1,'two',[{id:'3',host:'deep'}],{id:'4',host:'h'}]}");
-    ASSERT_EQ(config.entries.size(), 1u);
-    EXPECT_EQ(config.entries[0].id, L"4");
-    EXPECT_EQ(config.entries[0].host, L"h");
-}
-
-TEST_F(ProxyDocument, AppendsTheObjectsOfEveryArrayInDocumentOrder) {
-    const ProxyConfig& config = Read(L"{a:[{id:'1'}],b:'x',c:[{id:'2'},{id:'3'}]}");
-    ASSERT_EQ(config.entries.size(), 3u);
-    EXPECT_EQ(config.entries[0].id, L"1");
-    EXPECT_EQ(config.entries[2].id, L"3");
-}
-
+// Objects of every array are entries, in document order; entry keys before
+// the first entry and objects that are no array's elements are ignored.
 TEST_F(ProxyDocument, ChoosesTheFirstEntryWithBothAnIdAndAHost) {
-    EXPECT_EQ(ChooseEntry(Read(L"{l:[{id:'1',host:''},{id:'',host:'h'},{host:'h'}]}")), nullptr);
-    const ProxyEntry* chosen = ChooseEntry(Read(L"{l:[{id:'1',port:'80'},{id:'2',host:'h2'},{id:'3',host:'h3'}]}"));
-    ASSERT_NE(chosen, nullptr);
-    EXPECT_EQ(chosen->id, L"2");
-    EXPECT_EQ(ChooseEntry(Read(L"not a document")), nullptr);
+    EXPECT_EQ(Chosen(L"{l:[{id:'1',port:'80'},{id:'2',host:'h2'},{id:'3',host:'h3'}]}"), L"2");
+    EXPECT_EQ(Chosen(L"{a:[{id:'1'}],b:'x',c:[{id:'2'},{id:'3',host:'h'}]}"), L"3");
+    EXPECT_EQ(Chosen(L"{l:[{id:'1',host:''},{id:'',host:'h'},{host:'h'}]}"), L"none");
+    EXPECT_EQ(Chosen(L"{host:'early',id:'0',nested:{id:'9',host:'x'},list:[1,'two',[{id:'3',host:'deep'}],{id:'4'}]}"),
+              L"none");
+    EXPECT_EQ(Chosen(L"not a document"), L"none");
 }
 
 TEST(ProxyScheme, TellsDirectSchemesFromRelayedOnesInAnyCase) {
@@ -90,14 +72,10 @@ TEST(ProxyScheme, TellsDirectSchemesFromRelayedOnesInAnyCase) {
 }
 
 TEST(AtoiRules, ReadsLikeAtoiAndSaturatesInsteadOfOverflowing) {
-    EXPECT_EQ(AtoiRules("1080"), 1080);
-    EXPECT_EQ(AtoiRules("  \t+42xyz"), 42);
-    EXPECT_EQ(AtoiRules("-17"), -17);
-    EXPECT_EQ(AtoiRules("x1"), 0);
-    EXPECT_EQ(AtoiRules(""), 0);
-    EXPECT_EQ(AtoiRules("99999999999999999999"), 2147483647);
-    EXPECT_EQ(AtoiRules("-99999999999999999999"), -2147483647 - 1);
-    EXPECT_EQ(AtoiRules("65536"), 65536) << "the relay keeps the low 16 bits itself";
+    // The relay keeps the low 16 bits of a port itself.
+    const std::pair<const char*, int> cases[] = {{"1080", 1080}, {"  \t+42xyz", 42}, {"-17", -17}, {"x1", 0}, {"", 0},
+        {"65536", 65536}, {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483647 - 1}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(AtoiRules(text), expected) << text;
 }
 
 }  // namespace proxy

@@ -15,16 +15,10 @@ constexpr UINT kAssociationChanged = WM_APP + 7;
 
 }  // namespace
 
-int SetDefault(const Browser& b, bool registerClsid, unsigned modeFlags) {
-    static auto* const set = RERIDU_EXPORT(ReRidu_SetDefaultBrowser);
-    return set(1, b.exe.c_str(), b.client.c_str(), b.display.c_str(), b.icons.c_str(), b.documentIcon, b.appIcon,
-               b.progId.c_str(), registerClsid, modeFlags);
-}
-
-int SetSystemDefault(bool registerClsid, const Browser& b) {
-    static auto* const set = RERIDU_EXPORT(ReRidu_SetDefaultBrowser);
-    return set(0, b.exe.c_str(), b.client.c_str(), b.display.c_str(), b.icons.c_str(), b.documentIcon, b.appIcon,
-               b.progId.c_str(), registerClsid, 0);
+int SetDefault(const Browser& b, bool registerClsid, unsigned modeFlags, int set) {
+    static auto* const setDefault = RERIDU_EXPORT(ReRidu_SetDefaultBrowser);
+    return setDefault(set, b.exe.c_str(), b.client.c_str(), b.display.c_str(), b.icons.c_str(), b.documentIcon,
+                      b.appIcon, b.progId.c_str(), registerClsid, modeFlags);
 }
 
 int IsDefault(const Browser& b, bool checkClsid) {
@@ -115,13 +109,6 @@ Lines Golden(const std::wstring& name) {
 Lines Plus(Lines lines, const Lines& more) {
     lines.insert(lines.end(), more.begin(), more.end());
     return lines;
-}
-
-Lines Under(const Lines& lines, const std::string& prefix) {
-    Lines under;
-    std::copy_if(lines.begin(), lines.end(), std::back_inserter(under),
-                 [&](const std::string& line) { return line.compare(0, prefix.size(), prefix) == 0; });
-    return under;
 }
 
 Lines Without(const Lines& lines, const std::string& prefix) {

@@ -28,8 +28,10 @@ struct Browser {
 };
 
 // ReRidu.dll's exports.
-int SetDefault(const Browser& browser, bool registerClsid = false, unsigned modeFlags = 0);
-int SetSystemDefault(bool registerClsid, const Browser& ignored = {});
+int SetDefault(const Browser& browser, bool registerClsid = false, unsigned modeFlags = 0, int set = 1);
+inline int SetSystemDefault(bool registerClsid, const Browser& ignored = {}) {
+    return SetDefault(ignored, registerClsid, 0, 0);
+}
 int IsDefault(const Browser& browser, bool checkClsid = false);
 int Remove(const Browser& browser, bool registerClsid = false);
 int SetSkinFileAssoc(const wchar_t* extension, const wchar_t* exePath, const wchar_t* progId,
@@ -69,41 +71,31 @@ protected:
 };
 
 // Suites named ...OnMajor5 and ...OnMajor6 are about one generation, and
-// ...OnOtherMajors about those without a layout; CTest runs each copy of the
-// program with the suites of its reported version only.
+// ...OnOtherMajors (OnMajor<0>) about those without a layout; CTest runs each
+// copy of the program with the suites of its reported version only.
 template <DWORD Major>
 class OnMajor : public RegistryTest {
 protected:
     void SetUp() override {
-        if (ReportedMajorVersion() != Major) GTEST_SKIP() << "needs a reported major version of " << Major;
-        RegistryTest::SetUp();
-    }
-};
-
-class OnOtherMajors : public RegistryTest {
-protected:
-    void SetUp() override {
         const DWORD major = ReportedMajorVersion();
-        if (major == 5 || major == 6) GTEST_SKIP() << "needs a reported major version other than 5 and 6";
+        if (Major != 0 ? major != Major : major == 5 || major == 6) GTEST_SKIP() << "not for major version " << major;
         RegistryTest::SetUp();
     }
 };
+using OnOtherMajors = OnMajor<0>;
 
 using Lines = std::vector<std::string>;
 
 // A dump kept in registry_layouts/NAME.txt beside the program.
 Lines Golden(const std::wstring& name);
 Lines Plus(Lines lines, const Lines& more);
-// The lines that start with `prefix`, or those that do not.
-Lines Under(const Lines& lines, const std::string& prefix);
+// The lines that do not start with `prefix`.
 Lines Without(const Lines& lines, const std::string& prefix);
 
 // What the default Browser's arguments compose to.
 inline const std::wstring kExe = L"C:\\Program Files\\Quorvel\\quorvel.exe";
 inline const std::wstring kOpenCommand = L"\"C:\\Program Files\\Quorvel\\quorvel.exe\" \"%1\"";
-inline const std::wstring kSetDefaultCommand = L"\"C:\\Program Files\\Quorvel\\quorvel.exe\" -SetDefault";
 inline const std::wstring kDocumentIcon = L"C:\\Program Files\\Quorvel\\icons.dll,2";
-inline const std::wstring kAppIcon = L"C:\\Program Files\\Quorvel\\icons.dll,-101";
 
 inline const std::wstring kFileExts = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
 inline const std::wstring kUrlAssociations = L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\";

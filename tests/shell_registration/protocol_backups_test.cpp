@@ -1,7 +1,7 @@
 // The classic layout's mode 0x5 gives http and https back their saved keys
 // from hive files beside the program. RegRestoreKeyW does nothing under Wine,
 // so these tests call the module directly with a stand-in behind its seam
-// that records each call and marks the key it was handed.
+// that records each forced restore and marks the key it was handed.
 #include <shlwapi.h>
 
 #include "shell_registration/key_restore.h"
@@ -13,31 +13,20 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsSupersetOf;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 const wchar_t* const kBackupFiles[] = {L"http.DefaultIcon.imp", L"http.shell.imp", L"https.DefaultIcon.imp",
                                        L"https.shell.imp"};
+std::vector<std::wstring> g_restored;  // the file names, in order
 
-struct RestoreCall {
-    std::wstring file;
-    DWORD flags;
-};
-std::vector<RestoreCall> g_restores;
-
-// Marks the key with the name of its file, which also shows the key is writable.
 LONG RecordRestore(HKEY key, const wchar_t* file, DWORD flags) {
-    g_restores.push_back({file, flags});
     const wchar_t* name = PathFindFileNameW(file);
-    RegSetValueExW(key, L"RestoredFrom", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
-                   static_cast<DWORD>(wcslen(name) * sizeof(wchar_t)));
-    return ERROR_SUCCESS;
-}
-
-int SetWithBackups(const Browser& b) {
-    return shell_registration::SetDefaultBrowser(1, b.exe.c_str(), b.client.c_str(), b.display.c_str(),
-                                                 b.icons.c_str(), b.documentIcon, b.appIcon, b.progId.c_str(), false,
-                                                 0x5);
+    g_restored.push_back(flags == REG_FORCE_RESTORE ? name : L"unforced " + std::wstring(name));
+    return RegSetValueExW(key, L"RestoredFrom", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+                          static_cast<DWORD>(wcslen(name) * sizeof(wchar_t)));
 }
 
 class ProtocolBackupsOnMajor5 : public OnMajor<5> {
@@ -45,88 +34,62 @@ protected:
     void SetUp() override {
         OnMajor<5>::SetUp();
         if (IsSkipped()) return;
-        g_restores.clear();
         shell_registration::ReplaceKeyRestore(RecordRestore);
-        RemoveBackups();
-        SetString(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", L"", L"iexplore.exe -nohome");
         SetString(HKEY_CLASSES_ROOT, L"http\\shell\\vendor\\command", L"", L"vendor.exe");
         SetString(HKEY_CLASSES_ROOT, L"http\\DefaultIcon", L"", L"url.dll,0", REG_EXPAND_SZ);
     }
-
     void TearDown() override {
         shell_registration::ReplaceKeyRestore(nullptr);
-        RemoveBackups();
+        for (const wchar_t* name : kBackupFiles) DeleteFileW(BesideProgram(name).c_str());
     }
 
-    static std::wstring Backup(const wchar_t* name) { return BesideProgram(name); }
-    static void WriteBackup(const wchar_t* name) { WriteBytes(Backup(name), {'r', 'e', 'g', 'f'}); }
-
-    static void RemoveBackups() {
-        for (const wchar_t* name : kBackupFiles) DeleteFileW(Backup(name).c_str());
+    static int SetWithBackups(std::initializer_list<const wchar_t*> files) {
+        g_restored.clear();
+        for (const wchar_t* name : files) WriteBytes(BesideProgram(name), {'r', 'e', 'g', 'f'});
+        const Browser b;
+        return shell_registration::SetDefaultBrowser(1, b.exe.c_str(), b.client.c_str(), b.display.c_str(),
+                                                     b.icons.c_str(), b.documentIcon, b.appIcon, b.progId.c_str(),
+                                                     false, 0x5);
     }
+    static bool Kept(const wchar_t* name) { return PathFileExistsW(BesideProgram(name).c_str()); }
 };
 
 TEST_F(ProtocolBackupsOnMajor5, RestoresEachProtocolKeyFromItsFileThenDeletesTheFile) {
-    // Four restores in order, forced, each into its own key; then the
-    // protocol step is over: none of its rows is written.
-    SetString(HKEY_CLASSES_ROOT, L"https\\DefaultIcon", L"", L"url.dll,0", REG_EXPAND_SZ);
+    // A key that cannot be opened (https's, at first) keeps its file. The
+    // backups count as restored, so the protocol step is over: its rows are
+    // not written and the verbs stay, between the classes and client steps.
+    EXPECT_EQ(SetWithBackups({kBackupFiles[0], kBackupFiles[1], kBackupFiles[2], kBackupFiles[3]}), 1);
+    EXPECT_THAT(g_restored, ElementsAre(kBackupFiles[0], kBackupFiles[1]));
+    EXPECT_TRUE(Kept(kBackupFiles[2]) && Kept(kBackupFiles[3]));
+
+    CreateKey(HKEY_CLASSES_ROOT, L"https\\DefaultIcon");
     CreateKey(HKEY_CLASSES_ROOT, L"https\\shell");
-    for (const wchar_t* name : kBackupFiles) WriteBackup(name);
-
-    EXPECT_EQ(SetWithBackups(Browser{}), 1);
-
-    ASSERT_EQ(g_restores.size(), 4u);
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(g_restores[i].file, Backup(kBackupFiles[i])) << i;
-        EXPECT_EQ(g_restores[i].flags, static_cast<DWORD>(REG_FORCE_RESTORE)) << i;
-        EXPECT_FALSE(PathFileExistsW(Backup(kBackupFiles[i]).c_str())) << "the file stays behind: " << i;
-    }
-    const std::vector<std::string> dump = Dump();
-    EXPECT_THAT(dump, IsSupersetOf({Sz(L"HKCR\\http\\DefaultIcon", L"RestoredFrom", L"http.DefaultIcon.imp"),
-                                    Sz(L"HKCR\\http\\shell", L"RestoredFrom", L"http.shell.imp"),
-                                    Sz(L"HKCR\\https\\DefaultIcon", L"RestoredFrom", L"https.DefaultIcon.imp"),
-                                    Sz(L"HKCR\\https\\shell", L"RestoredFrom", L"https.shell.imp")}));
-    EXPECT_THAT(dump, Contains(Sz(L"HKCR\\http\\shell\\vendor\\command", L"", L"vendor.exe")))
-        << "the verbs are not deleted when there are backups";
-    EXPECT_THAT(dump, Not(Contains(::testing::HasSubstr("shell\\Quorvel"))));
-    EXPECT_THAT(dump, Contains(Sz(L"HKCR\\QuorvelHTML\\shell\\open\\command", L"", kOpenCommand)))
-        << "the classes step ran before";
-    EXPECT_THAT(dump, Contains(Sz(L"HKCU\\Software\\Clients\\StartMenuInternet", L"", L"Quorvel")))
-        << "the client step runs after";
-}
-
-TEST_F(ProtocolBackupsOnMajor5, AKeyThatCannotBeOpenedKeepsItsFile) {
-    // Without https the two https files are neither restored nor deleted,
-    // and the backups still count as restored.
-    for (const wchar_t* name : kBackupFiles) WriteBackup(name);
-    SetWithBackups(Browser{});
-    ASSERT_EQ(g_restores.size(), 2u);
-    EXPECT_EQ(g_restores[0].file, Backup(L"http.DefaultIcon.imp"));
-    EXPECT_EQ(g_restores[1].file, Backup(L"http.shell.imp"));
-    EXPECT_TRUE(PathFileExistsW(Backup(L"https.DefaultIcon.imp").c_str()));
-    EXPECT_TRUE(PathFileExistsW(Backup(L"https.shell.imp").c_str()));
-    EXPECT_THAT(Dump(), Not(Contains(::testing::HasSubstr("shell\\Quorvel"))));
+    EXPECT_EQ(SetWithBackups({kBackupFiles[0], kBackupFiles[1]}), 1);
+    EXPECT_THAT(g_restored, ElementsAre(kBackupFiles[0], kBackupFiles[1], kBackupFiles[2], kBackupFiles[3]));
+    for (const wchar_t* name : kBackupFiles) EXPECT_FALSE(Kept(name));
+    EXPECT_THAT(Dump(), IsSupersetOf({Sz(L"HKCR\\http\\DefaultIcon", L"RestoredFrom", kBackupFiles[0]),
+                                      Sz(L"HKCR\\http\\shell", L"RestoredFrom", kBackupFiles[1]),
+                                      Sz(L"HKCR\\https\\DefaultIcon", L"RestoredFrom", kBackupFiles[2]),
+                                      Sz(L"HKCR\\https\\shell", L"RestoredFrom", kBackupFiles[3]),
+                                      Sz(L"HKCR\\http\\shell\\vendor\\command", L"", L"vendor.exe"),
+                                      Sz(L"HKCR\\QuorvelHTML\\shell\\open\\command", L"", kOpenCommand),
+                                      Sz(L"HKCU\\Software\\Clients\\StartMenuInternet", L"", L"Quorvel")}));
+    EXPECT_THAT(Dump(), Not(Contains(HasSubstr("shell\\Quorvel"))));
 }
 
 TEST_F(ProtocolBackupsOnMajor5, WithoutTheFirstFileHttpVerbsAreRebuiltFromNothing) {
-    // The other three files are not looked at. http's verbs are deleted,
-    // so its default verb, written only into an existing key, is not set;
-    // after a pause the browser's verb is created.
-    WriteBackup(L"http.shell.imp");
-    WriteBackup(L"https.shell.imp");
+    // The other files are not looked at. http's verbs are deleted, so its
+    // default verb, written only into an existing key, is not set; after a
+    // pause the browser's verb is created.
     const DWORD start = GetTickCount();
-    EXPECT_EQ(SetWithBackups(Browser{}), 1);
+    EXPECT_EQ(SetWithBackups({kBackupFiles[1], kBackupFiles[3]}), 1);
     EXPECT_GE(GetTickCount() - start, 4900u);
-    EXPECT_THAT(g_restores, ::testing::IsEmpty());
-    EXPECT_TRUE(PathFileExistsW(Backup(L"http.shell.imp").c_str()));
-
-    const std::vector<std::string> dump = Dump();
-    EXPECT_THAT(dump, Not(Contains(::testing::HasSubstr("vendor"))));
-    EXPECT_THAT(dump, Not(Contains(::testing::StartsWith("HKCR\\http\\shell : "))));
-    EXPECT_THAT(dump, Not(Contains(::testing::StartsWith("HKCR\\http\\shell\\open"))));
-    EXPECT_THAT(dump, Contains(Sz(L"HKCR\\http\\shell\\Quorvel\\command", L"", kOpenCommand)));
-    EXPECT_THAT(dump, Contains(ExpandSz(L"HKCR\\http\\DefaultIcon", L"", kDocumentIcon)));
-    EXPECT_THAT(dump, Contains(Sz(L"HKCR\\https\\shell\\Quorvel\\command", L"", kOpenCommand)));
+    EXPECT_TRUE(g_restored.empty() && Kept(kBackupFiles[1]));
+    EXPECT_THAT(Dump(), Not(Contains(HasSubstr("vendor"))));
+    EXPECT_THAT(Dump(), Not(Contains(StartsWith("HKCR\\http\\shell : "))));
+    EXPECT_THAT(Dump(), IsSupersetOf({Sz(L"HKCR\\http\\shell\\Quorvel\\command", L"", kOpenCommand),
+                                      ExpandSz(L"HKCR\\http\\DefaultIcon", L"", kDocumentIcon),
+                                      Sz(L"HKCR\\https\\shell\\Quorvel\\command", L"", kOpenCommand)}));
 }
 
 }  // namespace

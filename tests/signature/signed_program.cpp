@@ -17,11 +17,6 @@ void Write32(Bytes& bytes, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-void Append16(Bytes& bytes, std::uint16_t value) {
-    bytes.push_back(static_cast<std::uint8_t>(value));
-    bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
 // The file offset of the certificate table's entry in the optional header's data directories.
 std::size_t CertificateTableEntry(const Bytes& file) {
     const std::size_t peHeader = Read32(file, 0x3C);
@@ -44,16 +39,13 @@ SignedProgram::SignedProgram(const Bytes& file) : directoryEntry_(CertificateTab
     signature_ = ParseDer(der, file.data() + table + tableSize);
 }
 
-Bytes SignedProgram::With(const DerElement& signature) const { return With(EncodeDer(signature)); }
-
-Bytes SignedProgram::With(const Bytes& encodedSignature) const {
+Bytes SignedProgram::With(const DerElement& signature) const {
+    const Bytes encodedSignature = EncodeDer(signature);
     Bytes file = unsignedPart_;
     const std::size_t padded = (kCertificateHeader + encodedSignature.size() + 7) / 8 * 8;
-    Bytes table;
-    table.resize(4);
+    Bytes table(8);
     Write32(table, 0, static_cast<std::uint32_t>(padded));
-    Append16(table, kRevision2);
-    Append16(table, kPkcsSignedData);
+    Write32(table, 4, kRevision2 | kPkcsSignedData << 16);
     table.insert(table.end(), encodedSignature.begin(), encodedSignature.end());
     table.resize(padded);
     file.insert(file.end(), table.begin(), table.end());

@@ -16,7 +16,6 @@ public:
 
     // The program carrying `signature` instead of its own.
     Bytes With(const DerElement& signature) const;
-    Bytes With(const Bytes& encodedSignature) const;
 
 private:
     static constexpr std::size_t kCertificateHeader = 8;  // WIN_CERTIFICATE up to bCertificate

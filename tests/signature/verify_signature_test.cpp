@@ -3,12 +3,9 @@
 // copies whose signatures the tests take apart and damage on purpose.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdint>
-#include <random>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "frame/reridu_exports.h"
@@ -32,9 +29,7 @@ int Verify(const wchar_t* path, const wchar_t* name) {
     return verify(path, name);
 }
 
-int Verify(const std::wstring& path, const wchar_t* name) { return Verify(path.c_str(), name); }
-
-int VerifyBytes(const Bytes& file, const wchar_t* name) { return Verify(ScratchFile(file).path(), name); }
+int VerifyBytes(const Bytes& file, const wchar_t* name) { return Verify(ScratchFile(file).path().c_str(), name); }
 
 // The parts of a PKCS #7 signature the tests change:
 //   ContentInfo { contentType, [0] SignedData }
@@ -85,18 +80,14 @@ TEST(VerifySignature, AnswersByTheFirstSignersName) {
     const Case cases[] = {
         {L"signed.exe", kPublisherName, kPublisher, ""},
         {L"signed.exe", L"quorvel software", kPublisher, "letter case"},
-        {L"signed.exe", L"QUORVEL SoftWare", kPublisher, "letter case"},
         {L"signed.exe", L"Halvard Tools", kOtherPublisher, ""},
         {L"signed.exe", L"Quorvel", kOtherPublisher, "a prefix is another name"},
         {L"signed.exe", L"Quorvel Software ", kOtherPublisher, "a longer name"},
         {L"signed.exe", L"ReRidu Test Root", kOtherPublisher, "the issuer travels in the signature but did not sign"},
         {L"no-program-info.exe", L"quorvel SOFTWARE", kPublisher, "without program information"},
-        {L"no-program-info.exe", L"Halvard Tools", kOtherPublisher, "without program information"},
         {L"nested.exe", kPublisherName, kPublisher, "the nested signer does not count"},
         {L"nested.exe", L"Halvard Tools", kOtherPublisher, "the nested signer does not count"},
-        {L"unicode-name.exe", L"\u014Ckami Soci\u00E9t\u00E9", kPublisher, "beyond ASCII"},
         {L"unicode-name.exe", L"\u014CKAMI SOCI\u00E9T\u00E9", kPublisher, "beyond ASCII"},
-        {L"unicode-name.exe", L"Okami Societe", kOtherPublisher, "beyond ASCII"},
         {L"unicode-name.exe", L"\u014Ckami Soci\u00E9t", kOtherPublisher, "beyond ASCII"},
         {L"unsigned.exe", kPublisherName, kNoReadableSignature, ""},
         {L"detached.exe", kPublisherName, kNoReadableSignature, "signed in detached.p7"},
@@ -106,7 +97,6 @@ TEST(VerifySignature, AnswersByTheFirstSignersName) {
         {L"signed.exe", L"", kMissingArgument, ""},
         {L"no-such-file.exe", L"", kMissingArgument, "checked before opening"},
         {nullptr, kPublisherName, kMissingArgument, ""},
-        {nullptr, nullptr, kMissingArgument, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << (c.file ? c.file : L"(null)") << ", " << (c.name ? c.name : L"(null)")
@@ -128,7 +118,6 @@ TEST(VerifySignature, AnswersForChangedSignatures) {
     };
     const Change changes[] = {
         {"none", [](DerElement&) {}, kPublisherName, kPublisher},
-        {"none", [](DerElement&) {}, L"Halvard Tools", kOtherPublisher},
         // The signer's certificate is found by issuer and serial number, not by its place.
         {"certificates swapped", [](DerElement& s) { SwapCertificates(s); }, kPublisherName, kPublisher},
         {"certificates swapped", [](DerElement& s) { SwapCertificates(s); }, L"ReRidu Test Root", kOtherPublisher},
@@ -169,66 +158,4 @@ TEST(VerifySignature, AnswersForChangedSignatures) {
         change.apply(signature);
         EXPECT_EQ(VerifyBytes(program.With(signature), change.name), change.expected);
     }
-}
-
-// Damaged files give 0 and never crash the caller: cut anywhere, filled with
-// noise, or with single bytes of their signature changed.
-TEST(VerifySignature, DamagedFilesGiveZeroWithoutCrashing) {
-    const Bytes file = ReadBytes(SignedFile(L"signed.exe"));
-    std::vector<std::size_t> cuts = {0, 1, 2, 0x3C, 0x40, 0x100, 0x400};
-    // The certificate table ends the file and is about 2.3 KB long.
-    for (std::size_t back = 1; back < 2400; back += 53) cuts.push_back(file.size() - back);
-    for (std::size_t cut : cuts) {
-        SCOPED_TRACE("cut to " + std::to_string(cut) + " bytes");
-        EXPECT_EQ(VerifyBytes(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(cut)), kPublisherName),
-                  kNoReadableSignature);
-    }
-
-    std::mt19937 random(9);
-    Bytes noise(4096);
-    for (std::uint8_t& b : noise) b = static_cast<std::uint8_t>(random());
-    Bytes headerOnly = {'M', 'Z'};
-    headerOnly.resize(0x40);
-    headerOnly[0x3C] = 0xFF;  // the PE header would lie beyond the end
-    for (const Bytes& junk : {noise, headerOnly, Bytes{'M', 'Z'}})
-        EXPECT_EQ(VerifyBytes(junk, kPublisherName), kNoReadableSignature);
-}
-
-TEST(VerifySignature, ChangedSignatureBytesNeverCrash) {
-    const SignedProgram program(ReadBytes(SignedFile(L"signed.exe")));
-    const Bytes intact = EncodeDer(program.signature());
-    std::mt19937 random(6);
-    for (int round = 0; round < 150; ++round) {
-        Bytes changed = intact;
-        changed[random() % changed.size()] ^= static_cast<std::uint8_t>(1 + random() % 255);
-        const int result = VerifyBytes(program.With(changed), kPublisherName);
-        EXPECT_TRUE(result == kNoReadableSignature || result == kOtherPublisher || result == kPublisher)
-            << "round " << round << " gave " << result;
-    }
-}
-
-// Calls share nothing: threads checking different files at once each get
-// their own file's answer.
-TEST(VerifySignature, ConcurrentCallsAnswerIndependently) {
-    struct Case {
-        std::wstring file;
-        const wchar_t* name;
-        int expected;
-    };
-    const std::vector<Case> cases = {{SignedFile(L"signed.exe"), kPublisherName, kPublisher},
-                                     {SignedFile(L"nested.exe"), L"Halvard Tools", kOtherPublisher},
-                                     {SignedFile(L"unsigned.exe"), kPublisherName, kNoReadableSignature},
-                                     {SignedFile(L"no-program-info.exe"), kPublisherName, kPublisher}};
-    std::atomic<int> wrong{0};
-    std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < cases.size(); ++t) {
-        threads.emplace_back([&, t] {
-            for (int round = 0; round < 25; ++round) {
-                const Case& c = cases[(t + round) % cases.size()];
-                if (Verify(c.file, c.name) != c.expected) ++wrong;
-            }
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    EXPECT_EQ(wrong.load(), 0);
 }

@@ -55,10 +55,6 @@ std::string ExpandSz(const std::wstring& key, const std::wstring& name, const st
     return StoredString(key, name, REG_EXPAND_SZ, text);
 }
 
-std::string Dword(const std::wstring& key, const std::wstring& name, DWORD number) {
-    return DumpLine(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-}
-
 std::string EmptyKey(const std::wstring& key) {
     return Printable(key.data(), key.size()) + " (key without values or subkeys)";
 }

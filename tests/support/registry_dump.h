@@ -22,5 +22,4 @@ std::string DumpLine(const std::wstring& key, const std::wstring& name, DWORD ty
 // is stored with no bytes at all.
 std::string Sz(const std::wstring& key, const std::wstring& name, const std::wstring& text);
 std::string ExpandSz(const std::wstring& key, const std::wstring& name, const std::wstring& text);
-std::string Dword(const std::wstring& key, const std::wstring& name, DWORD number);
 std::string EmptyKey(const std::wstring& key);

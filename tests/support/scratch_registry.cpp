@@ -83,7 +83,6 @@ ScratchRegistry::~ScratchRegistry() {
     for (int i = 0; i < redirected_; ++i) RegOverridePredefKey(kRoots[i].predefined, nullptr);
     if (!base_) return;
     for (UniqueRegistryKey& key : scratch_) key.reset();
-    deleted_.reset();
     base_.reset();
     SHDeleteKeyW(HKEY_CURRENT_USER, basePath_.c_str());
     // Fails while another test program still has its scratch key there.
@@ -101,13 +100,6 @@ std::vector<std::string> ScratchRegistry::Dump() const {
     }
     std::sort(lines.begin(), lines.end());
     return lines;
-}
-
-void ScratchRegistry::MakeClassesRootUnwritable() {
-    deleted_ = Create(base_.get(), L"deleted");
-    if (!deleted_ || RegDeleteKeyW(base_.get(), L"deleted") != ERROR_SUCCESS ||
-        RegOverridePredefKey(HKEY_CLASSES_ROOT, deleted_.get()) != ERROR_SUCCESS)
-        ADD_FAILURE() << "cannot make HKEY_CLASSES_ROOT unwritable";
 }
 
 void CreateKey(HKEY root, const std::wstring& path) { EXPECT_TRUE(Create(root, path)) << Narrow(path); }

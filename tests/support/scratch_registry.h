@@ -25,15 +25,11 @@ public:
     // values nor subkeys, one line each (see registry_dump.h), sorted.
     std::vector<std::string> Dump() const;
 
-    // From now on HKEY_CLASSES_ROOT is a key that has been deleted: nothing can be written under it.
-    void MakeClassesRootUnwritable();
-
 private:
     std::wstring basePath_;  // under HKCU\Software\ReRiduTests, made before the redirection
     UniqueRegistryKey base_;
     UniqueRegistryKey scratch_[3];  // in the order of kRoots
     int redirected_ = 0;
-    UniqueRegistryKey deleted_;
 };
 
 // Test preparation against the (redirected) registry; each fails the test on
