@@ -10,13 +10,13 @@
 #include "gtest/gtest.h"
 #include "proxy/relay/socket_proxy.h"
 #include "proxy/relay/upstream_connect.h"
-#include "tests/relay/relay_harness.h"
-#include "tests/relay/test_sockets.h"
+#include "tests/support/relay_harness.h"
+#include "tests/support/test_sockets.h"
 
 namespace {
 
 
-std::string Port(std::uint16_t port) { return Bytes({port >> 8, port & 0xFF}); }
+std::string Port(std::uint16_t port) { return Octets({port >> 8, port & 0xFF}); }
 
 // The proxy side of one SOCKS4 or SOCKS4a exchange: records the request (the
 // fixed part plus, for SOCKS4a, the user id and name), replies with reply.
@@ -29,20 +29,20 @@ bool Socks4Exchange(ScriptedPeer& self, TestSocket& connection, const std::strin
 
 TEST(Socks4Upstream, ConnectsByAddressAndForwardsTheRequest) {
     ScriptedPeer proxy([](ScriptedPeer& self, TestSocket& connection) {
-        if (Socks4Exchange(self, connection, Bytes({0, 0x5A, 0, 0, 0, 0, 0, 0}), false))
+        if (Socks4Exchange(self, connection, Octets({0, 0x5A, 0, 0, 0, 0, 0, 0}), false))
             ServeOrigin(self, connection);
     });
     TestRelay relay("socks4", proxy.Port());
     EXPECT_EQ(ResponseBody(relay, "GET http://127.0.0.1:8080/x?y HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"), "#1");
     const auto records = proxy.Records();
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0], Bytes({4, 1}) + Port(8080) + Bytes({127, 0, 0, 1, 0}));
+    EXPECT_EQ(records[0], Octets({4, 1}) + Port(8080) + Octets({127, 0, 0, 1, 0}));
     EXPECT_EQ(records[1], "GET /x?y HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
 }
 
 TEST(Socks4Upstream, RejectionClosesTheBrowserConnectionSilently) {
     ScriptedPeer proxy([](ScriptedPeer& self, TestSocket& connection) {
-        Socks4Exchange(self, connection, Bytes({0, 0x5B, 0, 0, 0, 0, 0, 0}), false);
+        Socks4Exchange(self, connection, Octets({0, 0x5B, 0, 0, 0, 0, 0, 0}), false);
         connection.ReadToClose(5000);
     });
     TestRelay relay("socks4", proxy.Port());
@@ -64,7 +64,7 @@ TEST(Socks4Upstream, Ipv6TargetFailsWithoutSendingAnything) {
 
 TEST(Socks4aUpstream, SendsTheTargetNameUnresolved) {
     ScriptedPeer proxy([](ScriptedPeer& self, TestSocket& connection) {
-        if (Socks4Exchange(self, connection, Bytes({0, 0x5A, 0, 0, 0, 0, 0, 0}), true)) {
+        if (Socks4Exchange(self, connection, Octets({0, 0x5A, 0, 0, 0, 0, 0, 0}), true)) {
             std::string name = connection.ReadUntil(std::string(1, '\0'));
             self.Record(name);
             ServeOrigin(self, connection);
@@ -74,8 +74,8 @@ TEST(Socks4aUpstream, SendsTheTargetNameUnresolved) {
     EXPECT_EQ(ResponseBody(relay, "GET http://origin.test:81/ HTTP/1.1\r\n\r\n"), "#1");
     const auto records = proxy.Records();
     ASSERT_GE(records.size(), 2u);
-    EXPECT_EQ(records[0], Bytes({4, 1}) + Port(81) + Bytes({0, 0, 0, 1}) + "anonymous" + Bytes({0}));
-    EXPECT_EQ(records[1], "origin.test" + Bytes({0}));
+    EXPECT_EQ(records[0], Octets({4, 1}) + Port(81) + Octets({0, 0, 0, 1}) + "anonymous" + Octets({0}));
+    EXPECT_EQ(records[1], "origin.test" + Octets({0}));
 }
 
 std::atomic<int> g_lookups{0};
@@ -103,36 +103,36 @@ TEST(Socks5hUpstream, TargetNamesGoToTheProxyUnresolved) {
     EXPECT_EQ(g_lookups.load(), 0);
     const auto records = proxy.Records();
     ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[0], Bytes({5, 1, 0, 3, 12}) + "private.test" + Port(8080));
-    EXPECT_EQ(records[2], Bytes({5, 1, 0, 1, 10, 1, 2, 3}) + Port(80));
+    EXPECT_EQ(records[0], Octets({5, 1, 0, 3, 12}) + "private.test" + Port(8080));
+    EXPECT_EQ(records[2], Octets({5, 1, 0, 1, 10, 1, 2, 3}) + Port(80));
 }
 
 TEST(Socks5Upstream, CredentialsAndAnIpv6Target) {
     ScriptedPeer proxy([](ScriptedPeer& self, TestSocket& connection) {
         self.Record(connection.Read(4));
-        connection.SendByteByByte(Bytes({5, 2}));
+        connection.SendByteByByte(Octets({5, 2}));
         self.Record(connection.Read(3 + 5 + 6));
-        connection.SendByteByByte(Bytes({1, 0}));
+        connection.SendByteByByte(Octets({1, 0}));
         self.Record(connection.Read(4 + 16 + 2));
-        connection.SendByteByByte(Bytes({5, 0, 0, 3, 4}) + "bnd." + Bytes({0, 1}));
+        connection.SendByteByByte(Octets({5, 0, 0, 3, 4}) + "bnd." + Octets({0, 1}));
         ServeOrigin(self, connection);
     });
     TestRelay relay("socks5", proxy.Port(), "alice", "s3cret");
     EXPECT_EQ(ResponseBody(relay, "GET http://[::1]:8080/v6 HTTP/1.1\r\n\r\n"), "#1");
     const auto records = proxy.Records();
     ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[0], Bytes({5, 2, 2, 0}));
-    EXPECT_EQ(records[1], Bytes({1, 5}) + "alice" + Bytes({6}) + "s3cret");
-    EXPECT_EQ(records[2], Bytes({5, 1, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}) + Port(8080));
+    EXPECT_EQ(records[0], Octets({5, 2, 2, 0}));
+    EXPECT_EQ(records[1], Octets({1, 5}) + "alice" + Octets({6}) + "s3cret");
+    EXPECT_EQ(records[2], Octets({5, 1, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}) + Port(8080));
     EXPECT_EQ(records[3], "GET /v6 HTTP/1.1\r\n\r\n");
 }
 
 TEST(Socks5Upstream, RefusedConnectClosesTheBrowserConnectionSilently) {
     ScriptedPeer proxy([](ScriptedPeer&, TestSocket& connection) {
         connection.Read(3);
-        connection.SendByteByByte(Bytes({5, 0}));
+        connection.SendByteByByte(Octets({5, 0}));
         connection.Read(10);
-        connection.SendByteByByte(Bytes({5, 5, 0, 1, 0, 0, 0, 0, 0, 0}));
+        connection.SendByteByByte(Octets({5, 5, 0, 1, 0, 0, 0, 0, 0, 0}));
         connection.ReadToClose(5000);
     });
     TestRelay relay("socks5", proxy.Port());
@@ -159,7 +159,7 @@ TEST(Socks5Upstream, ConnectTunnelCarriesEveryByte) {
     EXPECT_EQ(browser.Read(4), "pong");
     const auto records = proxy.Records();
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0], Bytes({5, 1, 0, 1, 127, 0, 0, 1}) + Port(443));
+    EXPECT_EQ(records[0], Octets({5, 1, 0, 1, 127, 0, 0, 1}) + Port(443));
     EXPECT_EQ(records[1], "client hell");
 }
 
@@ -168,9 +168,9 @@ TEST(Socks5Upstream, ConnectTunnelCarriesEveryByte) {
 // further notification comes for the socket.
 TEST(Socks5Upstream, TunnelBytesAndCloseRightBehindTheReply) {
     ScriptedPeer proxy([](ScriptedPeer&, TestSocket& connection) {
-        if (connection.Read(3) != Bytes({5, 1, 0}) || !connection.Send(Bytes({5, 0}))) return;
+        if (connection.Read(3) != Octets({5, 1, 0}) || !connection.Send(Octets({5, 0}))) return;
         connection.Read(10);
-        connection.Send(Bytes({5, 0, 0, 1, 127, 0, 0, 1, 0, 80}) + "bye");
+        connection.Send(Octets({5, 0, 0, 1, 127, 0, 0, 1, 0, 80}) + "bye");
         connection.Close();
     });
     TestRelay relay("socks5", proxy.Port());

@@ -13,8 +13,8 @@
 #include "proxy/relay/socket_proxy.h"
 #include "proxy/relay/upstream_connect.h"
 #include "tests/relay/allocation_failure.h"
-#include "tests/relay/relay_harness.h"
-#include "tests/relay/test_sockets.h"
+#include "tests/support/relay_harness.h"
+#include "tests/support/test_sockets.h"
 
 namespace {
 

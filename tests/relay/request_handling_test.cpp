@@ -8,8 +8,8 @@
 #include <string>
 
 #include "gtest/gtest.h"
-#include "tests/relay/relay_harness.h"
-#include "tests/relay/test_sockets.h"
+#include "tests/support/relay_harness.h"
+#include "tests/support/test_sockets.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/relay/test_sockets.h"
+#include "tests/support/test_sockets.h"
 
 #include <ws2tcpip.h>
 
@@ -189,7 +189,7 @@ std::uint16_t UnusedPort() {
     return ntohs(address.sin_port);
 }
 
-std::string Bytes(std::initializer_list<int> bytes) {
+std::string Octets(std::initializer_list<int> bytes) {
     std::string result;
     for (int b : bytes) result.push_back(static_cast<char>(b));
     return result;

@@ -84,4 +84,4 @@ private:
 // A port on 127.0.0.1 where nothing listens (found free, then released).
 std::uint16_t UnusedPort();
 
-std::string Bytes(std::initializer_list<int> bytes);
+std::string Octets(std::initializer_list<int> bytes);

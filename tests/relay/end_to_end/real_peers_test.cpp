@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "tests/relay/peer_process.h"
-#include "tests/relay/relay_harness.h"
-#include "tests/relay/test_sockets.h"
+#include "tests/support/peer_process.h"
+#include "tests/support/relay_harness.h"
+#include "tests/support/test_sockets.h"
 
 namespace {
 
