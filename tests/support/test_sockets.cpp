@@ -174,9 +174,15 @@ void ScriptedPeer::Record(std::string bytes) {
     records_.push_back(std::move(bytes));
 }
 
-std::vector<std::string> ScriptedPeer::Records() {
-    std::lock_guard<std::mutex> hold(lock_);
-    return records_;
+std::vector<std::string> ScriptedPeer::Records(std::size_t atLeast) {
+    const TickDeadline deadline(kIoTimeoutMs);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (records_.size() >= atLeast || deadline.RemainingMs() == 0) return records_;
+        }
+        Sleep(20);
+    }
 }
 
 std::uint16_t UnusedPort() {
