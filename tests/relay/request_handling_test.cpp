@@ -86,7 +86,8 @@ TEST_F(RequestHandling, UpstreamClosingDeliversEverythingThenClosesTheBrowser) {
     TestRelay relay("socks5", closer.Port());
     TestSocket browser = relay.Connect();
     ASSERT_TRUE(browser.Send("GET http://127.0.0.1:81/ HTTP/1.0\r\n\r\n"));
-    EXPECT_EQ(browser.ReadToClose(), "HTTP/1.0 200 OK\r\n\r\n" + big);
+    const std::string received = browser.ReadToClose();
+    EXPECT_TRUE(received == "HTTP/1.0 200 OK\r\n\r\n" + big) << received.size() << " bytes";  // not all printed
 }
 
 // A browser that closes its sending side after its request (as HTTP/1.0
@@ -103,7 +104,8 @@ TEST_F(RequestHandling, HalfClosedBrowserStillReceivesTheWholeResponse) {
     TestSocket browser = relay.Connect();
     ASSERT_TRUE(browser.Send("GET http://127.0.0.1:81/file HTTP/1.0\r\n\r\n"));
     shutdown(browser.Get(), SD_SEND);
-    EXPECT_EQ(browser.ReadToClose(), "HTTP/1.0 200 OK\r\n\r\n" + big);
+    const std::string received = browser.ReadToClose();
+    EXPECT_TRUE(received == "HTTP/1.0 200 OK\r\n\r\n" + big) << received.size() << " bytes";  // not all printed
     EXPECT_EQ(answersAtTheEnd.Records(), std::vector<std::string>{"GET /file HTTP/1.0\r\n\r\n"});
 }
 
