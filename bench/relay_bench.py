@@ -34,7 +34,7 @@ import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "relay", "peers"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 import peer  # noqa: E402  the tests' origin and server starter
 
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run")

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "tests/proxy/exported_proxy.h"
-#include "tests/relay/peer_process.h"
-#include "tests/relay/test_sockets.h"
+#include "tests/support/peer_process.h"
+#include "tests/support/test_sockets.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-// A Linux peer (tests/relay/peers/peer.py) started from a Windows test.
+// A Linux peer (tests/support/peer.py) started from a Windows test.
 // Wine starts Unix programs but hands back no process handle and passes them
 // no pipes, so the peer is tied to a lifeline instead: a loopback connection
 // it makes back to the test, over which it reports and which this object
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/relay/test_sockets.h"
+#include "tests/support/test_sockets.h"
 
 class PeerProcess {
 public:

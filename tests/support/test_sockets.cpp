@@ -1,4 +1,4 @@
-#include "tests/relay/test_sockets.h"
+#include "tests/support/test_sockets.h"
 
 #include <ws2tcpip.h>
 
@@ -174,9 +174,15 @@ void ScriptedPeer::Record(std::string bytes) {
     records_.push_back(std::move(bytes));
 }
 
-std::vector<std::string> ScriptedPeer::Records() {
-    std::lock_guard<std::mutex> hold(lock_);
-    return records_;
+std::vector<std::string> ScriptedPeer::Records(std::size_t atLeast) {
+    const TickDeadline deadline(kIoTimeoutMs);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (records_.size() >= atLeast || deadline.RemainingMs() == 0) return records_;
+        }
+        Sleep(20);
+    }
 }
 
 std::uint16_t UnusedPort() {
@@ -189,7 +195,7 @@ std::uint16_t UnusedPort() {
     return ntohs(address.sin_port);
 }
 
-std::string Bytes(std::initializer_list<int> bytes) {
+std::string Octets(std::initializer_list<int> bytes) {
     std::string result;
     for (int b : bytes) result.push_back(static_cast<char>(b));
     return result;

@@ -18,7 +18,6 @@ CHECK for run is "bytes:N" (the output must be the origin's /bytes/N body),
 """
 
 import functools
-import hashlib
 import http.server
 import os
 import random
@@ -129,9 +128,7 @@ socks pass {{ from: 127.0.0.0/8 to: 0.0.0.0/0 }}
 
 
 class Origin(http.server.BaseHTTPRequestHandler):
-    """GET /bytes/N: N bytes of the test pattern. POST /echo: the body back.
-    POST /digest: the body's length and SHA-256. Every answer names the
-    connection it came over (X-Peer-Port) and counts its requests."""
+    """GET /bytes/N: N bytes of the test pattern. POST: the body back."""
 
     protocol_version = "HTTP/1.1"
     disable_nagle_algorithm = True
@@ -145,10 +142,6 @@ class Origin(http.server.BaseHTTPRequestHandler):
             super().handle()
         except (BrokenPipeError, ConnectionResetError):
             pass
-
-    def setup(self):
-        super().setup()
-        self.requests_here = 0
 
     def read_body(self):
         if "chunked" in self.headers.get("Transfer-Encoding", "").lower():
@@ -164,13 +157,9 @@ class Origin(http.server.BaseHTTPRequestHandler):
         return self.rfile.read(int(self.headers.get("Content-Length", 0)))
 
     def answer(self, body, content_type="application/octet-stream"):
-        self.requests_here += 1
         self.send_response(200)
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(body)))
-        self.send_header("X-Peer-Port", str(self.client_address[1]))
-        self.send_header("X-Requests-Here", str(self.requests_here))
-        self.send_header("X-Path", self.path)
         # Head and body in one write: two small writes would meet Nagle's
         # algorithm and the client's delayed ACK and add tens of milliseconds.
         self._headers_buffer.append(b"\r\n")
@@ -185,11 +174,7 @@ class Origin(http.server.BaseHTTPRequestHandler):
             self.answer(b"hello from origin\n", "text/plain")
 
     def do_POST(self):
-        body = self.read_body()
-        if self.path == "/digest":
-            self.answer(f"{len(body)} {hashlib.sha256(body).hexdigest()}\n".encode(), "text/plain")
-        else:
-            self.answer(body)
+        self.answer(self.read_body())
 
 
 def origin(args):

@@ -63,9 +63,10 @@ public:
     std::uint16_t Port() const { return port_; }
     int Accepted() const { return accepted_.load(); }
 
-    // What scripts recorded, in order (thread-safe).
+    // What scripts recorded, in order (thread-safe), once there are at least
+    // atLeast records or kIoTimeoutMs have passed.
     void Record(std::string bytes);
-    std::vector<std::string> Records();
+    std::vector<std::string> Records(std::size_t atLeast = 0);
 
 private:
     void AcceptLoop();
@@ -84,4 +85,4 @@ private:
 // A port on 127.0.0.1 where nothing listens (found free, then released).
 std::uint16_t UnusedPort();
 
-std::string Bytes(std::initializer_list<int> bytes);
+std::string Octets(std::initializer_list<int> bytes);

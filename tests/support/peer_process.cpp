@@ -1,4 +1,4 @@
-#include "tests/relay/peer_process.h"
+#include "tests/support/peer_process.h"
 
 #include <windows.h>
 

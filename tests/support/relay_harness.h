@@ -6,7 +6,7 @@
 #include <string>
 
 #include "proxy/relay/socket_proxy.h"
-#include "tests/relay/test_sockets.h"
+#include "tests/support/test_sockets.h"
 
 // What the relay answers to a CONNECT once the tunnel stands.
 inline const std::string kEstablished = "HTTP/1.0 200 Connection established\r\nProxy-agent: Quorvel2.0 Proxy \r\n\r\n";

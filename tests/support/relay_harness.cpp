@@ -1,4 +1,4 @@
-#include "tests/relay/relay_harness.h"
+#include "tests/support/relay_harness.h"
 
 #include "gtest/gtest.h"
 
@@ -25,15 +25,15 @@ std::string ResponseBody(const TestRelay& relay, const std::string& request) {
 }
 
 bool AcceptSocks5(TestSocket& connection, std::string* request) {
-    if (connection.Read(3) != Bytes({5, 1, 0})) return false;
-    if (!connection.SendByteByByte(Bytes({5, 0}))) return false;
+    if (connection.Read(3) != Octets({5, 1, 0})) return false;
+    if (!connection.SendByteByByte(Octets({5, 0}))) return false;
     std::string connect = connection.Read(5);
-    if (connect.size() != 5 || connect.substr(0, 4) != Bytes({5, 1, 0, connect[3]})) return false;
+    if (connect.size() != 5 || connect.substr(0, 4) != Octets({5, 1, 0, connect[3]})) return false;
     const int type = connect[3];
     const std::size_t rest = type == 1 ? 3 + 2 : type == 4 ? 15 + 2 : static_cast<unsigned char>(connect[4]) + 2;
     connect += connection.Read(rest);
     if (request) *request = connect;
-    return connection.SendByteByByte(Bytes({5, 0, 0, 1, 127, 0, 0, 1, 0, 80}));
+    return connection.SendByteByByte(Octets({5, 0, 0, 1, 127, 0, 0, 1, 0, 80}));
 }
 
 void ServeOrigin(ScriptedPeer& peer, TestSocket& connection) {
