@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "tests/json/trace.h"
-#include "ult/json/character_table.h"
 
 using json_test::IsBalanced;
 using json_test::ScanTrace;
@@ -23,23 +22,6 @@ void ExpectTraces(const std::vector<Golden>& table) {
 }
 
 }  // namespace
-
-TEST(CharacterTable, ClassifiesAsciiByTableAndEverythingElseAsWord) {
-    using ult::json::char_class;
-    using ult::json::classify;
-    EXPECT_EQ(classify(L' '), char_class::blank);
-    EXPECT_EQ(classify(L'\b'), char_class::blank);
-    EXPECT_EQ(classify(L'\f'), char_class::blank);
-    EXPECT_EQ(classify(L'\v'), char_class::word) << "vertical tab is not a blank";
-    EXPECT_EQ(classify(L'-'), char_class::number_start);
-    EXPECT_EQ(classify(L'+'), char_class::word);
-    EXPECT_EQ(classify(L'.'), char_class::word);
-    EXPECT_EQ(classify(L'\''), char_class::quote);
-    EXPECT_EQ(classify(L'"'), char_class::quote);
-    EXPECT_EQ(classify(L'\0'), char_class::word);
-    EXPECT_EQ(classify(static_cast<wchar_t>(0x7B + 0x80)), char_class::word) << "no aliasing above 127";
-    EXPECT_EQ(classify(static_cast<wchar_t>(0xFF5B)), char_class::word) << "fullwidth brace";
-}
 
 TEST(Scanner, ReadsMembersWithBareNamesSingleQuotesAndAllScalarKinds) {
     ExpectTraces({

@@ -56,7 +56,6 @@ TEST_P(MatchTest, LiteralsAndEscapes) {
         {R"(\v)", N, "v", "0-1"},                           // \v is a control character only in classes
         {R"(a\)", 0, R"(a\)", "0-2"},                       // a trailing backslash is a backslash
         {R"(\\\.\*)", 0, R"(\.*)", "0-3"},
-        {R"(\Q.*\E+)", 0, ".**", "0-3"},                    // the quantifier takes the quotation's last character
         {R"(\Qa|b)", 0, "a|b", "0-3"},                      // a quotation without \E runs to the end
         {R"(\%\G\y)", 0, "%Gy", "0-3"},                     // unknown escapes stand for themselves
     });
@@ -65,39 +64,31 @@ TEST_P(MatchTest, LiteralsAndEscapes) {
 TEST_P(MatchTest, Quantifiers) {
     Check({
         {"a{2,3}", 0, "a", "nomatch"},
-        {"a{2,3}", 0, "aa", "0-2"},
         {"a{2,3}", 0, "aaaa", "0-3"},
         {"a{,2}", 0, "aaa", "0-2"},
         {"a{}", 0, "a", "0-0"},
-        {"a{2}", 0, "aaa", "0-2"},
         {"a{2,}", 0, "aaaa", "0-4"},
         {"a{x", 0, "a{x", "0-3"},
         {"{a}", 0, "{a}", "0-3"},
         {"a{4294967295}", 0, "a{4294967295}", "0-13"},    // an all-ones count is no quantifier
         {"a{2,4294967295}", 0, "aaaa", "0-4"},             // an all-ones maximum is unbounded
         {"abc{2}", 0, "abcc", "0-4"},
-        {"ab*c", 0, "ac", "0-2"},
-        {"a*", 0, "bbb", "0-0"},
         {"a+?", 0, "aaa", "0-1"},
         {"a*?b", 0, "aab", "0-3"},
         {"a{2,}?", 0, "aaaa", "0-2"},
         {"a??b", 0, "ab", "0-2"},
         {"(ab)+", 0, "xababab", "1-7 5-7"},
-        {"(ab){2}", 0, "ababab", "0-4 2-4"},
         {"(ab)*?c", 0, "ababc", "0-5 2-4"},
         {"(ab){0}c", 0, "abc", "2-3 -"},
         {"(a|bc)+", 0, "abcabc", "0-6 4-6"},
         {"(a|bc)+?x", 0, "abcx", "0-4 1-3"},
-        {"(a|bc){2}", 0, "bca", "0-3 2-3"},
         {"(a|bc){2,3}?", 0, "abca", "0-3 1-3"},
         {"(?:a|bc)*d", 0, "abcbcad", "0-7"},
         {"(a?){3}x", 0, "x", "0-1 0-0"},
         {"(a*)*b", 0, "b", "0-1 0-0"},
-        {"(a*)+", 0, "b", "0-0 0-0"},
         {"(a|)*b", 0, "aab", "0-3 2-2"},
         {"(a?)*", 0, "a", "0-1 1-1"},
         {R"((a)\1*)", 0, "aaaa", "0-4 0-1"},
-        {R"((a)\1{2})", 0, "aaaa", "0-3 0-1"},
         {R"((a)\1*?b)", 0, "aab", "0-3 0-1"},
         {R"((x?)\1*y)", 0, "y", "0-1 0-0"},
         {R"((?:(a)|b)\1c)", 0, "bc", "nomatch"},           // an unmatched group's backreference fails
@@ -106,7 +97,6 @@ TEST_P(MatchTest, Quantifiers) {
         {"(a(b)?)+", 0, "aba", "0-3 2-3 1-2"},
         // Backing off passes over counts that leave a character the successor cannot begin with.
         {"\\w+@\\w+\\.com", 0, "a@b x@y.com", "4-11"},
-        {"a+?b", 0, "aaab", "0-4"},
         {"(ab)*ab", 0, "ababab", "0-6 2-4"},
         {"\\d*(a|b)", 0, "12b", "0-3 2-3"},
         {"x*\\b", 0, "xx y", "0-2"},
@@ -117,14 +107,11 @@ TEST_P(MatchTest, Quantifiers) {
 TEST_P(MatchTest, GroupsAndAlternation) {
     Check({
         {"(a|ab)(c|bcd)(d*)", 0, "abcd", "0-4 0-1 1-4 4-4"},  // alternatives in order, not longest first
-        {"a|b|c", 0, "xc", "1-2"},
         {"a|", 0, "b", "0-0"},
         {"|a", 0, "a", "0-0"},
         {"(a)|b", 0, "b", "0-1 -"},
         {"(?:x)(y)", 0, "xy", "0-2 1-2"},
         {"((a)(b))c", 0, "abc", "0-3 0-2 0-1 1-2"},
-        {"(a|ab)c", 0, "abc", "0-3 0-2"},
-        {"(ab|cd)e", 0, "xcde", "1-4 1-3"},
         {"((a)|b)+", 0, "ab", "0-2 1-2 0-1"},
         {"(?:(a)|b)*", 0, "ab", "0-2 0-1"},
         {"(a|(b))+", 0, "ba", "0-2 1-2 0-1"},
@@ -135,7 +122,6 @@ TEST_P(MatchTest, GroupsAndAlternation) {
 
 TEST_P(MatchTest, Backreferences) {
     Check({
-        {R"((a)\1)", 0, "aa", "0-2 0-1"},
         {R"((?:x)(y)\1)", 0, "xyy", "0-3 1-2"},             // numbers count capturing groups only
         {R"((a)|b\1)", 0, "b", "nomatch"},
         {R"((a)\1)", I, "aA", "0-2 0-1"},
@@ -144,14 +130,12 @@ TEST_P(MatchTest, Backreferences) {
         {R"((\2two|(one))+)", 0, "oneonetwo", "0-9 3-9 0-3"},  // a reference to a later group
         {R"((a)(b)(c)(d)(e)(f)(g)(h)(i)(j)\10)", 0, "abcdefghijj",
          "0-11 0-1 1-2 2-3 3-4 4-5 5-6 6-7 7-8 8-9 9-10"},
-        {R"((.)\1)", 0, "abccd", "2-4 2-3"},
     });
 }
 
 TEST_P(MatchTest, Anchors) {
     Check({
         {"^abc", 0, "xabc", "nomatch"},
-        {"^abc", 0, "abcx", "0-3"},
         {"^b", 0, "a\nb", "nomatch"},
         {"^b", M, "a\nb", "2-3"},
         {"^", M, "a\n", "0-0"},
@@ -164,9 +148,7 @@ TEST_P(MatchTest, Anchors) {
         {"a\\z", 0, "ba", "1-2"},
         {"\\Ab", M, "a\nb", "nomatch"},
         {"\\bfoo\\b", 0, "a foo.", "2-5"},
-        {"\\bfoo\\b", 0, "afoo", "nomatch"},
         {"\\Bo", 0, "foo", "1-2"},
-        {"\\b", 0, "ab", "0-0"},
         {"b\\b", 0, "ab", "1-2"},
         {"\\B", 0, "", "0-0"},
         {"\\b_", 0, "-_", "1-2"},
@@ -180,13 +162,10 @@ TEST_P(MatchTest, LookAround) {
         {"(?!a)\\w", 0, "ab", "1-2"},
         {"(?<=ab)c", 0, "abc", "2-3"},
         {"(?<!ab)c", 0, "abc", "nomatch"},
-        {"(?<!ab)c", 0, "xbc", "2-3"},
         {"(?<=a)b", 0, "b", "nomatch"},
         {"(?<!a)b", 0, "b", "0-1"},
         {"(?<=a|bc)d", 0, "bcd", "2-3"},
-        {"(?<=a|bc)d", 0, "ad", "1-2"},
         {"(?<!a|bc)d", 0, "bcd", "nomatch"},
-        {"(?<!xx|c)d", 0, "bcd", "nomatch"},    // a nearer start matches after a farther one did not
         {"(?<!xx|c)d", 0, "bxd", "2-3"},
         {"(?<=\\d+)x", 0, "a12x", "3-4"},       // unbounded look-behind
         {"(?=(a+))a*b\\1", 0, "baaabac", "3-6 3-4"},
@@ -207,7 +186,6 @@ TEST_P(MatchTest, AtomicGroups) {
         {"(?>(a+))b", 0, "aaab", "0-4 0-3"},
         {"(?>(a))b|(a)c", 0, "ac", "0-2 - 0-1"},  // records of an abandoned atomic group go back
         {"(?>ab|a)+c", 0, "abac", "0-4"},
-        {"(?>ab|a)c", 0, "abc", "0-3"},
         {"(?>a|ab)c", 0, "abc", "nomatch"},
     });
 }
@@ -218,9 +196,7 @@ TEST_P(MatchTest, Conditionals) {
         {"(a)?(?(1)b|c)", 0, "ab", "0-2 0-1"},
         {"(a)?(b)?(?(2)c|d)", 0, "bc", "0-2 - 0-1"},  // the condition tests group 2
         {"(a)?(?(1)b)", 0, "x", "0-0 -"},
-        {"(a)?(?(1)b)", 0, "ab", "0-2 0-1"},
         {"(?(?=a)ab|cd)", 0, "cd", "0-2"},
-        {"(?(?=a)ab|cd)", 0, "ab", "0-2"},
         {"(?(?=a)ab|cd)", 0, "ad", "nomatch"},
         {"(?(?!a)x|ab)", 0, "ab x", "0-2"},
         {"(?(?<=a)b|c)", 0, "ab", "1-2"},
@@ -247,13 +223,11 @@ TEST_P(MatchTest, Recursion) {
 TEST_P(MatchTest, Flags) {
     Check({
         {"abc", I, "xABC", "1-4"},
-        {"a\\w", I, "AB", "0-2"},
         {"(?i)abc", 0, "ABC", "nomatch"},        // a bare modifier changes only its own empty group
         {"(?i:abc)", 0, "ABC", "0-3"},
         {"(?i:a)b", 0, "AB", "nomatch"},
         {"(?i:a)b", 0, "Ab", "0-2"},
         {"(?-i:a)b", I, "aB", "0-2"},
-        {"(?-i:a)b", I, "AB", "nomatch"},
         {"(?i-i:a)", 0, "A", "nomatch"},
         {"(?s:.)", 0, "\n", "0-1"},
         {"(?m:^b)", 0, "a\nb", "2-3"},
@@ -266,7 +240,6 @@ TEST_P(MatchTest, Flags) {
         {"a +", X, "aaa", "0-3"},
         {"(?#note)a", 0, "a", "0-1"},
         {"(?#a\\)b)c", 0, "c", "0-1"},
-        {"(?#note)a", X, "a", "0-1"},
         {"( ?: a )", X, "a", "error: quantifier not expected"},
         {"(? : a )", X, " a ", "1-2"},
         {"\\n", N, "\n", "0-1"},
@@ -281,20 +254,16 @@ TEST_P(MatchTest, CharacterSets) {
         {"[]a]+", 0, "x]a]", "1-4"},
         {"[^]a]", 0, "]ab", "2-3"},
         {"[a-]+", 0, "-a-", "0-3"},
-        {"[-a]+", 0, "-a-", "0-3"},
         {"[a-\\d]+", 0, "a-5", "0-3"},
         {"[\\d-z]+", 0, "5-z", "0-3"},
         {"[--/]+", 0, "-./", "0-3"},
-        {"[a-c]+", 0, "xabcd", "1-4"},
         {"[[:alpha:]_]+", 0, "1a_b2", "1-4"},
         {"[[:^digit:]]+", 0, "12ab3", "2-4"},
         {"[[:foo:]]", 0, "f]", "0-2"},
         {"[[:foo:]]", 0, "f", "nomatch"},
         {"[:alpha:]", 0, "h", "0-1"},             // without the outer brackets: a plain set
-        {"[[:blank:]]+", 0, "a \tb", "1-3"},
         {"[[:upper:][:digit:]]+", 0, "aB1c", "1-3"},
         {"[[:xdigit:]]+", 0, "g0aFh", "1-4"},
-        {"[[:punct:]]", 0, "a!", "1-2"},
         {"[[:space:]]", 0, "a\x0b", "1-2"},
         {"[a-c]", I, "B", "0-1"},
         {"[[:upper:]]", I, "q", "0-1"},
@@ -302,7 +271,6 @@ TEST_P(MatchTest, CharacterSets) {
         {"[^a]", I, "A", "nomatch"},
         {"[\\b]", 0, "a\bb", "1-2"},
         {"\\w+", 0, " _9a ", "1-4"},
-        {"\\W", 0, "a b", "1-2"},
         {"\\d\\D\\s\\S", 0, "1x ,", "0-4"},
         {"[\\W\\d]+", 0, "a5 b", "1-3"},
         {"[^\\W]+", 0, " ab ", "1-3"},
@@ -310,13 +278,11 @@ TEST_P(MatchTest, CharacterSets) {
         {"[\\x41-\\x43]", 0, "B", "0-1"},
         {"[\\x4142]", 0, "B", "0-1"},            // hex takes every digit, modulo 256
         {"[\\0101]", 0, "A", "0-1"},             // so does octal
-        {"[\\101-\\103]", 0, "C", "0-1"},
         {"[\\cA\\e]+", 0, "\x01\x1b", "0-2"},
         {"[\\n]", 0, "\n", "nomatch"},
         {"[\\n]", 0, "n", "0-1"},
         {"[\\n\\v]+", N, "\n\x0b", "0-2"},
         {"[\\8\\9]+", 0, "89", "0-2"},
-        {"[\\]]", 0, "]", "0-1"},
         {"[\\\\]", 0, "\\", "0-1"},
         {"[a^]+", 0, "^a", "0-2"},
         {"[\xe0-\xff]+", 0, "a\xe9\xff", "1-3"},
@@ -327,12 +293,10 @@ TEST_P(MatchTest, GlobalMatching) {
     Check({
         {"a*", G, "bbb", "3-3"},                          // the records of the last match
         {"a*", G | FIRST, "bbb", "0-0 1-1 2-2 3-3"},
-        {"a", G | FIRST, "aXaXa", "0-1 2-3 4-5"},
         {"a*", G | FIRST, "aXa", "0-1 1-1 2-3 3-3"},     // an empty match may follow a non-empty one
         {"(a)(b)?", G | ALL, "aab", "0-1 0-1 - 1-3 1-2 2-3"},
         {"(a)(b)?", G | ALL | FIRST, "aab", "0-1 1-3"},  // first wins
         {"(a)(b)?", G, "aab", "1-3 1-2 2-3"},
-        {"x", G | FIRST, "abc", "nomatch"},
         {"^a", G | FIRST, "aaa", "0-1"},
         {"\\b", G | FIRST, "ab cd", "0-0 2-2 3-3 5-5"},
         {"a|()", G | FIRST, "ab", "0-1 1-1 2-2"},
@@ -341,14 +305,12 @@ TEST_P(MatchTest, GlobalMatching) {
 
 TEST_P(MatchTest, RightmostSearch) {
     Check({
-        {"a", R, "aXa", "2-3"},
         {"a+", R, "aaXaa", "4-5"},
         {"a*", R, "baa", "3-3"},
         {"^a", R, "aa", "0-1"},
         {"a", G | FIRST | R, "aXa", "2-3"},
         {"x*", G | FIRST | R, "abc", "3-3"},
         {"b|", G | FIRST | R, "ab", "2-2"},
-        {"x", R, "abc", "nomatch"},
     });
 }
 

@@ -7,7 +7,103 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/regex/regex_test_support.h"
+
 namespace regex_test {
+namespace {
+
+constexpr const char* kPerl = "/usr/bin/perl";
+
+// Reads "pattern subject flags global [replacement]" per line, all but the
+// flags and global in hex, and prints one answer per line.
+constexpr const char* kPerlScript = R"perl(
+use strict;
+no warnings;
+binmode STDIN;
+binmode STDOUT;
+sub compile_case {
+    my ($p, $f) = @_;
+    my $mods = "a";
+    $mods .= "i" if $f =~ /i/;
+    $mods .= "m" if $f =~ /m/;
+    $mods .= "s" if $f =~ /s/;
+    return eval "qr/\$p/$mods";
+}
+sub spans {
+    my ($re, $s, $g) = @_;
+    return eval {
+        local $SIG{ALRM} = sub { die "timeout\n" };
+        alarm 5;
+        my $r;
+        if ($g) {
+            my @m;
+            while ($s =~ /$re/g) { push @m, "$-[0]-$+[0]"; }
+            $r = @m ? join(" ", @m) : "nomatch";
+        } elsif ($s =~ $re) {
+            $r = join(" ", map { defined $-[$_] ? "$-[$_]-$+[$_]" : "-" } 0 .. $#+);
+        } else {
+            $r = "nomatch";
+        }
+        alarm 0;
+        $r;
+    };
+}
+sub substitute {
+    my ($re, $s, $g, $r) = @_;
+    my $count = eval "\$s =~ s/\$re/$r/" . ($g ? "g" : "");
+    return undef if $@;
+    return ($count || 0) . ":" . unpack("H*", $s);
+}
+while (my $line = <STDIN>) {
+    chomp $line;
+    my ($p, $s, $f, $g, $r) = split / /, $line, -1;
+    my $re = compile_case(pack("H*", $p), $f);
+    my $out;
+    $out = defined $r ? substitute($re, pack("H*", $s), $g, pack("H*", $r)) : spans($re, pack("H*", $s), $g)
+        if defined $re;
+    print defined $out ? "$out\n" : "perl-error\n";
+}
+)perl";
+
+std::string FlagLetters(regex::RegexFlags flags) {
+    std::string out = "-";
+    if (flags & regex::flag_ignore_case) out += 'i';
+    if (flags & regex::flag_multiline) out += 'm';
+    if (flags & regex::flag_single_line) out += 's';
+    return out;
+}
+
+std::vector<std::string> AskPerl(const std::vector<PerlCase>& cases) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path();
+    const std::string stem = "regex_perl_" + std::to_string(::getpid());
+    const std::filesystem::path script = dir / (stem + ".pl");
+    const std::filesystem::path input = dir / (stem + ".in");
+    const std::filesystem::path output = dir / (stem + ".out");
+    std::ofstream(script) << kPerlScript;
+    {
+        std::ofstream in(input, std::ios::binary);
+        for (const PerlCase& c : cases) {
+            in << Hex(c.pattern) << ' ' << Hex(c.subject) << ' ' << FlagLetters(c.flags) << ' ' << c.global;
+            if (c.replacement) in << ' ' << Hex(*c.replacement);
+            in << '\n';
+        }
+    }
+    const std::string command = std::string(kPerl) + " " + script.string() + " < " + input.string() + " > " +
+                                output.string();
+    const int status = std::system(command.c_str());
+    std::vector<std::string> answers;
+    {
+        std::ifstream out(output, std::ios::binary);
+        for (std::string line; std::getline(out, line);) answers.push_back(line);
+    }
+    std::filesystem::remove(script);
+    std::filesystem::remove(input);
+    std::filesystem::remove(output);
+    EXPECT_EQ(status, 0) << command;
+    return answers;
+}
+
+}  // namespace
 
 std::string Hex(const std::string& bytes) {
     static const char digits[] = "0123456789abcdef";
@@ -19,38 +115,36 @@ std::string Hex(const std::string& bytes) {
     return out;
 }
 
-std::string FlagLetters(regex::RegexFlags flags) {
-    std::string out = "-";
-    if (flags & regex::flag_ignore_case) out += 'i';
-    if (flags & regex::flag_multiline) out += 'm';
-    if (flags & regex::flag_single_line) out += 's';
-    return out;
-}
-
-std::vector<std::string> RunPerl(const std::string& script, const std::vector<std::string>& lines) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path();
-    const std::string stem = "regex_perl_" + std::to_string(::getpid());
-    const std::filesystem::path script_file = dir / (stem + ".pl");
-    const std::filesystem::path input = dir / (stem + ".in");
-    const std::filesystem::path output = dir / (stem + ".out");
-    std::ofstream(script_file) << kPerlPrelude << script;
-    {
-        std::ofstream in(input, std::ios::binary);
-        for (const std::string& line : lines) in << line << '\n';
+std::size_t CompareWithPerl(const std::vector<PerlCase>& cases, const OurAnswer& ours) {
+    if (!std::filesystem::exists(kPerl)) {
+        ADD_FAILURE() << "the differential tests need " << kPerl;
+        return 0;
     }
-    const std::string command =
-        std::string(kPerl) + " " + script_file.string() + " < " + input.string() + " > " + output.string();
-    const int status = std::system(command.c_str());
-    std::vector<std::string> answers;
-    {
-        std::ifstream out(output, std::ios::binary);
-        for (std::string line; std::getline(out, line);) answers.push_back(line);
+    const std::vector<std::string> perl = AskPerl(cases);
+    if (perl.size() != cases.size()) {
+        ADD_FAILURE() << "Perl answered " << perl.size() << " of " << cases.size() << " cases";
+        return 0;
     }
-    std::filesystem::remove(script_file);
-    std::filesystem::remove(input);
-    std::filesystem::remove(output);
-    EXPECT_EQ(status, 0) << command;
-    return answers;
+    std::size_t compared = 0;
+    int failures = 0;
+    for (std::size_t i = 0; i < cases.size() && failures < 20; ++i) {
+        const PerlCase& c = cases[i];
+        if (perl[i] == "perl-error") continue;
+        for (unsigned mode : kModes) {
+            const std::string answer = ours(c, mode);
+            if (answer == "step limit") continue;
+            ++compared;
+            if (answer != perl[i]) {
+                ++failures;
+                ADD_FAILURE() << "pattern " << c.pattern << " flags " << FlagLetters(c.flags) << " subject \""
+                              << c.subject << "\"" << (c.replacement ? " replacement " + *c.replacement : "")
+                              << (c.global ? " global" : "") << " mode " << ModeName(mode) << ": ours " << answer
+                              << ", perl " << perl[i];
+                break;
+            }
+        }
+    }
+    return compared;
 }
 
 }  // namespace regex_test

@@ -19,7 +19,6 @@
 // library in its default locale.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,28 +26,8 @@
 #include "regex/rpattern.h"
 #include "tests/regex/perl_oracle.h"
 #include "tests/regex/random_cases.h"
-#include "tests/regex/regex_test_support.h"
 
 namespace {
-
-using regex_test::FlagLetters;
-
-// Reads "pattern subject flags global replacement" per line (all but flags
-// and global in hex) and prints the count and the rewritten text in hex.
-constexpr const char* kPerlScript = R"perl(
-while (my $line = <STDIN>) {
-    chomp $line;
-    my ($p, $s, $f, $g, $r) = split / /, $line, -1;
-    $p = pack("H*", $p);
-    $s = pack("H*", $s);
-    $r = pack("H*", $r);
-    my $re = compile_case($p, $f);
-    if (!defined $re) { print "perl-error\n"; next; }
-    my $count = eval "\$s =~ s/\$re/$r/" . ($g ? "g" : "");
-    if ($@) { print "perl-error\n"; next; }
-    print(($count || 0) . ":" . unpack("H*", $s) . "\n");
-}
-)perl";
 
 // Patterns with groups that match or stay out, matches that can be empty,
 // anchors and classes.
@@ -122,33 +101,11 @@ private:
     }
 };
 
-struct Case {
-    std::string pattern;
-    regex::RegexFlags flags;
-    std::string subject;
-    bool global;
-    std::string replacement;
-};
-
-std::string Ours(const Case& c, unsigned mode) {
-    try {
-        regex::rpattern pattern(c.pattern, c.flags | (c.global ? regex::flag_global : 0), mode);
-        pattern.set_substitution(c.replacement);
-        std::string text = c.subject;
-        regex::subst_results results;
-        const std::size_t count = pattern.substitute(text, results);
-        return std::to_string(count) + ":" + regex_test::Hex(text);
-    } catch (const regex::bad_regexpr& e) {
-        return std::string("error: ") + e.what();
-    }
-}
-
 TEST(PerlSubstDifferential, RandomReplacementsAgreeWithPerl) {
-    ASSERT_TRUE(std::filesystem::exists(regex_test::kPerl)) << "the differential test needs " << regex_test::kPerl;
     ReplacementGenerator generator(20240612);
-    std::vector<Case> cases;
+    std::vector<regex_test::PerlCase> cases;
     for (int i = 0; i < 6000; ++i) {
-        Case c;
+        regex_test::PerlCase c;
         c.pattern = kPatterns[generator.Below(sizeof kPatterns / sizeof kPatterns[0])];
         c.flags = generator.Flags();
         c.subject = generator.Subject((c.flags & regex::flag_multiline) != 0);
@@ -156,30 +113,18 @@ TEST(PerlSubstDifferential, RandomReplacementsAgreeWithPerl) {
         c.replacement = generator.Replacement(regex::rpattern(c.pattern).capture_count() - 1);
         cases.push_back(c);
     }
-    std::vector<std::string> lines;
-    for (const Case& c : cases)
-        lines.push_back(regex_test::Hex(c.pattern) + ' ' + regex_test::Hex(c.subject) + ' ' + FlagLetters(c.flags) +
-                        ' ' + (c.global ? '1' : '0') + ' ' + regex_test::Hex(c.replacement));
-    const std::vector<std::string> perl = regex_test::RunPerl(kPerlScript, lines);
-    ASSERT_EQ(perl.size(), cases.size());
-
-    std::size_t compared = 0;
-    int failures = 0;
-    for (std::size_t i = 0; i < cases.size() && failures < 20; ++i) {
-        const Case& c = cases[i];
-        if (perl[i] == "perl-error") continue;
-        for (unsigned mode : regex_test::kModes) {
-            const std::string ours = Ours(c, mode);
-            ++compared;
-            if (ours != perl[i]) {
-                ++failures;
-                ADD_FAILURE() << "pattern " << c.pattern << " flags " << FlagLetters(c.flags) << " subject \""
-                              << c.subject << "\" replacement " << c.replacement << (c.global ? " global" : "")
-                              << " mode " << regex_test::ModeName(mode) << ": ours " << ours << ", perl " << perl[i];
-                break;
-            }
+    const std::size_t compared = regex_test::CompareWithPerl(cases, [](const regex_test::PerlCase& c, unsigned mode) {
+        try {
+            regex::rpattern pattern(c.pattern, c.flags | (c.global ? regex::flag_global : 0), mode);
+            pattern.set_substitution(*c.replacement);
+            std::string text = c.subject;
+            regex::subst_results results;
+            const std::size_t count = pattern.substitute(text, results);
+            return std::to_string(count) + ":" + regex_test::Hex(text);
+        } catch (const regex::bad_regexpr& e) {
+            return std::string("error: ") + e.what();
         }
-    }
+    });
     EXPECT_GT(compared, cases.size() * 2);
 }
 

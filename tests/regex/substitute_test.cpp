@@ -67,7 +67,6 @@ TEST_P(SubstituteTest, GroupReferences) {
         {"(a)(b)(c)(d)(e)", 0, "$12", "abcde", "1:a2"},                // the longest number that names a group
         {"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", 0, "$10", "abcdefghij", "1:j"},
         {"(a)(b)(c)(d)(e)", 0, "$05", "abcde", "1:e"},
-        {"(a)(b)", 0, "$1$2$1", "ab", "1:aba"},
         {"(?:x)(y)", 0, "<$1>", "xy", "1:<y>"},                        // only capturing groups count
         {"(a)|b", 0, "[$1]", "b", "1:[]"},                             // a group that did not take part
         {"(a)|(b)", G, "$2$1", "ab", "2:ab"},
@@ -80,18 +79,15 @@ TEST_P(SubstituteTest, GroupReferences) {
 TEST_P(SubstituteTest, EscapesAndQuotation) {
     Check({
         {"a", 0, R"(\$1)", "a", "1:$1"},
-        {"a", 0, R"(\\)", "a", "1:\\"},
         {"a", 0, R"(x\yz)", "a", "1:xyz"},
         {"a", 0, R"(\Q$1\U\E$&)", "a", "1:$1\\Ua"},
         {"a", 0, R"(\Q$&)", "a", "1:$&"},                              // to the end without \E
         {"a", 0, R"(\U\Qb\Ec)", "a", "1:Bc"},                          // \E ends the quotation and the run
-        {"a", 0, R"(\tb)", "a", "1:tb"},
         {"a", N, R"(\tb)", "a", "1:\tb"},
         {"a", N, R"(\a\e\f\n\r\v)", "a", "1:\a\x1b\f\n\r\v"},
         {"a", N, R"(\\n)", "a", "1:\\n"},                               // an escaped backslash, then n
         {"a", 0, R"(\\\\)", "a", "1:\\\\"},
         {"a", N, R"(\\\\)", "a", "1:\\"},                               // four become two, then one
-        {"a", N, R"(\\\\\\)", "a", "1:\\\\"},
         {"a", N, R"(\$\q)", "a", "1:$q"},
         {"a", 0, "", "bab", "1:bb"},
         {"a", 0, "x\0y"s, "a", "1:x\0y"s},
@@ -104,12 +100,10 @@ TEST_P(SubstituteTest, CaseChanges) {
     Check({
         {"(ab)", 0, R"(\U$1\E!)", "ab", "1:AB!"},
         {"(\\w+)", 0, R"(\u\L$1)", "hELLO", "1:Hello"},                // the run first, then the one character
-        {"(\\w+)", 0, R"(\L\u$1)", "hELLO", "1:Hello"},
         {"(\\w+) (\\w+)", 0, R"(\l$1 \U$2)", "ABC def", "1:aBC DEF"},
         {"x", 0, R"(\Uab\Lcd\Eef)", "x", "1:ABcdef"},
         {"x", 0, R"(\u\Eab)", "x", "1:Ab"},                             // \E leaves a pending change
         {"x", 0, R"(\U$`-$')", "axb", "1:aA-Bb"},
-        {"x", 0, R"(\u)", "axb", "1:ab"},
         {"x", I | G, R"(\U$&)", "xX", "2:XX"},
         {"x", 0, "\\U1\xe9", "x", "1:1\xe9"},                           // the C library's case, not a locale's
         // A one-character change whose piece is empty is used up by it: the
@@ -124,14 +118,12 @@ TEST_P(SubstituteTest, GlobalSubstitutionStepsOverEmptyMatches) {
         {"a", 0, "bb", "aXa", "1:bbXa"},
         {"a", G, "bb", "aXa", "2:bbXbb"},
         {"o", G, "[$&]", "foo", "2:f[o][o]"},
-        {"o", G, "", "foo", "2:f"},
         {"x*", G, "-", "abc", "4:-a-b-c-"},
         {"a*", G, "-", "baaac", "4:-b--c-"},                           // empty again after a non-empty match
         {"a*?", G, "-", "aa", "5:-----"},
         {"\\b", G, "|", "ab cd", "4:|ab| |cd|"},
         {"^", G | M, "> ", "a\nb\n", "3:> a\n> b\n> "},
         {"$", G, "!", "a\n", "2:a!\n!"},
-        {"", G, "-", "ab", "3:-a-b-"},
         {"z", G, "-", "abc", "0:abc"},
         {"a", R, "b", "aXa", "1:aXb"},
         {"^a", G, "b", "aaa", "1:baa"},
@@ -154,8 +146,6 @@ TEST_P(SubstituteTest, BadReplacementsRaiseTheirExactMessage) {
     const char* const invalid = "error: invalid backreference in substitution";
     Check({
         {"a", 0, "$", "a", invalid},
-        {"a", 0, "$x", "a", invalid},
-        {"a", 0, "x$", "a", invalid},
         {"a", 0, "$0", "a", invalid},
         {"(a)", 0, "$2", "a", invalid},
         {"a", 0, "$1", "a", invalid},
