@@ -45,3 +45,28 @@ struct HandleTraits {
 };
 
 using UniqueHandle = UniqueObject<HandleTraits>;
+
+// Files, snapshots and the like, whose creators report failure as INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+    using Value = HANDLE;
+    static Value Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Value handle) { CloseHandle(handle); }
+};
+
+using UniqueFileHandle = UniqueObject<FileHandleTraits>;
+
+struct RegistryKeyTraits {
+    using Value = HKEY;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value key) { RegCloseKey(key); }
+};
+
+using UniqueRegistryKey = UniqueObject<RegistryKeyTraits>;
+
+struct WindowTraits {
+    using Value = HWND;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value window) { DestroyWindow(window); }
+};
+
+using UniqueWindow = UniqueObject<WindowTraits>;

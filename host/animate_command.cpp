@@ -13,6 +13,7 @@
 #include "animation/animation_maker.h"
 #include "frame/reridu_exports.h"
 #include "frame/tick_deadline.h"
+#include "frame/unique_object.h"
 #include "host/command.h"
 #include "host/library.h"
 
@@ -43,7 +44,7 @@ struct Move {
     unsigned durationMs;
 };
 
-struct Options {
+struct Animation {
     unsigned framesPerSecond = 50;
     bool moveSelf = false;
     std::vector<Move> moves;
@@ -75,21 +76,17 @@ std::optional<POINT> ParsePoint(const std::wstring& text) {
 }
 
 // Fills `options`, or returns the message that says what is wrong.
-std::optional<std::wstring> ParseArguments(const Arguments& arguments, Options& options) {
-    std::vector<std::wstring> positional;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::wstring& argument = arguments[i];
-        if (argument == L"--move-self") {
-            options.moveSelf = true;
-        } else if (argument == L"--fps") {
-            if (i + 1 == arguments.size()) return L"--fps needs a number";
-            const std::optional<unsigned> fps = ParseUnsigned(arguments[++i]);
-            if (!fps) return L"--fps: '" + arguments[i] + L"' is not a number from 0 to 4294967295";
-            options.framesPerSecond = *fps;
-        } else {
-            positional.push_back(argument);
-        }
+std::optional<std::wstring> ParseArguments(const Arguments& arguments, Animation& options) {
+    std::wstring error;
+    const std::optional<Options> parsed = ParseOptions(arguments, 0, {L"--fps"}, {L"--move-self"}, error);
+    if (!parsed) return error;
+    options.moveSelf = parsed->Has(L"--move-self");
+    if (const wchar_t* fps = parsed->Get(L"--fps")) {
+        const std::optional<unsigned> number = ParseUnsigned(fps);
+        if (!number) return L"--fps: '" + std::wstring(fps) + L"' is not a number from 0 to 4294967295";
+        options.framesPerSecond = *number;
     }
+    const std::vector<std::wstring>& positional = parsed->operands;
     if (positional.empty() || positional.size() % 3 != 0) return L"expected moves as FROM TO MS";
     for (size_t i = 0; i < positional.size(); i += 3) {
         const std::optional<POINT> from = ParsePoint(positional[i]);
@@ -103,29 +100,16 @@ std::optional<std::wstring> ParseArguments(const Arguments& arguments, Options& 
     return std::nullopt;
 }
 
-class HiddenWindow {
-public:
-    explicit HiddenWindow(POINT at) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kWindowClass;
-        RegisterClassExW(&windowClass);  // fails harmlessly when already registered
-        handle_ = CreateWindowExW(0, kWindowClass, L"reridu animate", WS_POPUP, at.x, at.y, 120, 80, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-    ~HiddenWindow() {
-        if (handle_ != nullptr) DestroyWindow(handle_);
-    }
-    HiddenWindow(const HiddenWindow&) = delete;
-    HiddenWindow& operator=(const HiddenWindow&) = delete;
-
-    HWND handle() const { return handle_; }
-
-private:
-    HWND handle_ = nullptr;
-};
+UniqueWindow HiddenWindow(POINT at) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly when already registered
+    return UniqueWindow(CreateWindowExW(0, kWindowClass, L"reridu animate", WS_POPUP, at.x, at.y, 120, 80, nullptr,
+                                        nullptr, GetModuleHandleW(nullptr), nullptr));
+}
 
 // The library's animation object, given back when this goes out of scope.
 class AnimationObject {
@@ -159,7 +143,7 @@ void PrintLine(const wchar_t* format, ...) {
 
 // Enough for every move and a few spare frame intervals each; only reached
 // when the end message never comes.
-DWORD PatienceMs(const Options& options) {
+DWORD PatienceMs(const Animation& options) {
     const unsigned fps = options.framesPerSecond == 0 ? 1 : options.framesPerSecond;
     ULONGLONG total = 10000;
     for (const Move& move : options.moves) total += move.durationMs + 4ull * (1000 / fps) + 1000;
@@ -200,7 +184,7 @@ bool PumpUntilEnd(HWND window, bool moveSelf, DWORD patienceMs) {
 
 int RunAnimate(ReriduLibrary& library, const Arguments& arguments) {
     if (WantsHelp(arguments)) return Usage(kUsage);
-    Options options;
+    Animation options;
     if (const std::optional<std::wstring> error = ParseArguments(arguments, options)) {
         Fail(L"animate: " + *error);
         Usage(kUsage);
@@ -210,20 +194,20 @@ int RunAnimate(ReriduLibrary& library, const Arguments& arguments) {
     AnimationObject maker(library);
     if (maker.get() == nullptr)
         return Fail(L"animate: " + (library.error().empty() ? L"CreateAMObj made no object" : library.error()));
-    const HiddenWindow window(options.moves.front().from);
-    if (window.handle() == nullptr)
+    const UniqueWindow window = HiddenWindow(options.moves.front().from);
+    if (!window)
         return Fail(L"animate: cannot create a window (error " + std::to_wstring(GetLastError()) + L")");
 
     maker.get()->Initialize(options.framesPerSecond, options.moveSelf);
     for (size_t i = 0; i < options.moves.size(); ++i) {
         const Move& move = options.moves[i];
-        if (!maker.get()->AddAnimation(window.handle(), move.from.x, move.from.y, move.to.x, move.to.y,
+        if (!maker.get()->AddAnimation(window.get(), move.from.x, move.from.y, move.to.x, move.to.y,
                                        move.durationMs))
             return Fail(L"animate: move " + std::to_wstring(i + 1) +
                         L" was refused (it goes nowhere or takes no time)");
     }
-    if (!maker.get()->StartAnimation(window.handle())) return Fail(L"animate: the animation did not start");
-    if (!PumpUntilEnd(window.handle(), options.moveSelf, PatienceMs(options)))
+    if (!maker.get()->StartAnimation(window.get())) return Fail(L"animate: the animation did not start");
+    if (!PumpUntilEnd(window.get(), options.moveSelf, PatienceMs(options)))
         return Fail(L"animate: the animation did not end in time");
     return 0;
 }

@@ -3,7 +3,6 @@
 #include <limits>
 #include <cstdio>
 #include <cwchar>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -36,38 +35,6 @@ constexpr wchar_t kUsage[] =
     L"--icons defaults to PATH, icon indexes to 0. --clsid also takes over (or\n"
     L"gives back, or compares) the local server of the browser class that\n"
     L"programs start by class id.\n";
-
-// Options after the action: each of `valued` takes the next argument, each of `flags` stands alone.
-struct Options {
-    std::map<std::wstring, std::wstring> values;
-    std::set<std::wstring> flags;
-
-    const wchar_t* Get(const wchar_t* name) const {
-        const auto found = values.find(name);
-        return found == values.end() ? nullptr : found->second.c_str();
-    }
-    bool Has(const wchar_t* name) const { return flags.count(name) != 0; }
-};
-
-std::optional<Options> Parse(const Arguments& arguments, const std::set<std::wstring>& valued,
-                             const std::set<std::wstring>& flags, std::wstring& error) {
-    Options options;
-    for (size_t i = 1; i < arguments.size(); ++i) {
-        const std::wstring& name = arguments[i];
-        if (flags.count(name) != 0) {
-            options.flags.insert(name);
-        } else if (valued.count(name) == 0) {
-            error = L"browser " + arguments[0] + L": unknown option '" + name + L"'";
-            return std::nullopt;
-        } else if (i + 1 == arguments.size()) {
-            error = L"browser " + arguments[0] + L": " + name + L" needs a value";
-            return std::nullopt;
-        } else {
-            options.values[name] = arguments[++i];
-        }
-    }
-    return options;
-}
 
 // The first of `required` that is missing, or nothing.
 std::optional<std::wstring> Missing(const Options& options, std::initializer_list<const wchar_t*> required) {
@@ -184,8 +151,10 @@ int RunBrowser(ReriduLibrary& library, const Arguments& arguments) {
     for (const Action& action : kActions) {
         if (arguments[0] != action.name) continue;
         std::wstring error;
-        const std::optional<Options> options = Parse(arguments, action.valued, action.flags, error);
-        if (!options) return Fail(error);
+        const std::optional<Options> options = ParseOptions(arguments, 1, action.valued, action.flags, error);
+        if (!options) return Fail(L"browser " + arguments[0] + L": " + error);
+        if (!options->operands.empty())
+            return Fail(L"browser " + arguments[0] + L": unexpected '" + options->operands.front() + L"'");
         return action.run(library, *options);
     }
     return Fail(L"browser: expected 'set', 'is', 'remove' or 'skin', not '" + arguments[0] + L"'");

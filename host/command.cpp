@@ -14,6 +14,40 @@ const std::vector<Command>& Commands() {
     return commands;
 }
 
+const wchar_t* Options::Get(const wchar_t* name) const {
+    for (auto value = values.rbegin(); value != values.rend(); ++value)
+        if (value->first == name) return value->second.c_str();
+    return nullptr;
+}
+
+std::optional<Options> ParseOptions(const Arguments& arguments, std::size_t first,
+                                    const std::set<std::wstring>& valued, const std::set<std::wstring>& flags,
+                                    std::wstring& error) {
+    Options options;
+    for (std::size_t i = first; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (argument == L"--") {
+            options.operands.insert(options.operands.end(), arguments.begin() + i + 1, arguments.end());
+            break;
+        }
+        if (flags.count(argument) != 0) {
+            options.flags.insert(argument);
+        } else if (valued.count(argument) != 0) {
+            if (i + 1 == arguments.size()) {
+                error = argument + L" needs a value";
+                return std::nullopt;
+            }
+            options.values.emplace_back(argument, arguments[++i]);
+        } else if (argument.compare(0, 2, L"--") == 0) {
+            error = L"unknown option '" + argument + L"'";
+            return std::nullopt;
+        } else {
+            options.operands.push_back(argument);
+        }
+    }
+    return options;
+}
+
 bool WantsHelp(const Arguments& arguments) {
     for (const std::wstring& argument : arguments)
         if (argument == L"--help" || argument == L"-h") return true;

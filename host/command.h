@@ -1,7 +1,11 @@
 #pragma once
 // One top-level command of reridu.exe: `reridu NAME ARGS...`.
 
+#include <cstddef>
+#include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ReriduLibrary;
@@ -16,6 +20,24 @@ struct Command {
 
 // Every command, in the order `reridu --help` lists them.
 const std::vector<Command>& Commands();
+
+// A command's options: each of the valued ones takes the next argument, each
+// flag stands alone; what does not start with "--", and everything after a
+// lone "--", is an operand.
+struct Options {
+    std::vector<std::pair<std::wstring, std::wstring>> values;  // in the order given
+    std::set<std::wstring> flags;
+    std::vector<std::wstring> operands;
+
+    const wchar_t* Get(const wchar_t* name) const;  // the last value given for `name`, or null
+    bool Has(const wchar_t* name) const { return flags.count(name) != 0; }
+};
+
+// The options in arguments[first...], or nothing with `error` saying which
+// option is unknown or lacks its value.
+std::optional<Options> ParseOptions(const Arguments& arguments, std::size_t first,
+                                    const std::set<std::wstring>& valued, const std::set<std::wstring>& flags,
+                                    std::wstring& error);
 
 // Helpers shared by the commands.
 bool WantsHelp(const Arguments& arguments);

@@ -80,28 +80,21 @@ std::wstring Widen(const std::string& utf8) {
 
 // The setting from the command line, or nothing with `error` set.
 std::optional<std::wstring> SettingFromArguments(const Arguments& arguments, std::wstring& error) {
-    std::wstring config, scheme, upstream, user, password;
-    for (size_t i = 1; i < arguments.size(); ++i) {
-        const std::wstring& option = arguments[i];
-        if (i + 1 >= arguments.size()) {
-            error = L"proxy: " + option + L" needs a value";
-            return std::nullopt;
-        }
-        const std::wstring& value = arguments[++i];
-        if (option == L"--config") {
-            config = value;
-        } else if (option == L"--socks4" || option == L"--socks4a" || option == L"--socks5" ||
-                   option == L"--socks5h") {
-            scheme = option.substr(2);
-            upstream = value;
-        } else if (option == L"--user") {
-            user = value;
-        } else if (option == L"--password") {
-            password = value;
-        } else {
-            error = L"proxy: unknown option " + option;
-            return std::nullopt;
-        }
+    const std::optional<Options> options = ParseOptions(
+        arguments, 1, {L"--config", L"--socks4", L"--socks4a", L"--socks5", L"--socks5h", L"--user", L"--password"}, {},
+        error);
+    if (!options || !options->operands.empty()) {
+        error = L"proxy: " + (options ? L"unexpected '" + options->operands.front() + L"'" : error);
+        return std::nullopt;
+    }
+    const std::wstring config = options->Get(L"--config") ? options->Get(L"--config") : L"";
+    const std::wstring user = options->Get(L"--user") ? options->Get(L"--user") : L"";
+    const std::wstring password = options->Get(L"--password") ? options->Get(L"--password") : L"";
+    std::wstring scheme, upstream;
+    for (const auto& [option, value] : options->values) {
+        if (option.compare(0, 7, L"--socks") != 0) continue;
+        scheme = option.substr(2);
+        upstream = value;
     }
     if (config.empty() == scheme.empty()) {
         error = L"proxy: give either --config or one of --socks4, --socks4a, --socks5, --socks5h";

@@ -170,20 +170,16 @@ int Substitute(ReriduLibrary& library, const Request& request) {
 int RunRegex(ReriduLibrary& library, const Arguments& arguments) {
     if (WantsHelp(arguments)) return Usage(kUsage);
     Request request;
-    std::vector<std::wstring> operands;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (i == 0) {
-            request.action = arguments[0];
-        } else if (arguments[i] == L"--flags") {
-            if (++i == arguments.size()) return Error(L"--flags needs a list of flags");
-            std::wstring error;
-            const std::optional<regex::RegexFlags> flags = ParseFlags(arguments[i], error);
-            if (!flags) return Error(error);
-            request.flags |= *flags;
-        } else {
-            operands.push_back(arguments[i]);
-        }
+    std::wstring error;
+    const std::optional<Options> options = ParseOptions(arguments, 1, {L"--flags"}, {}, error);
+    if (!options) return Error(error);
+    for (const auto& [option, list] : options->values) {
+        const std::optional<regex::RegexFlags> flags = ParseFlags(list, error);
+        if (!flags) return Error(error);
+        request.flags |= *flags;
     }
+    if (!arguments.empty()) request.action = arguments[0];
+    const std::vector<std::wstring>& operands = options->operands;
     const std::size_t wanted = request.action == L"match" ? 1 : request.action == L"subst" ? 2 : 0;
     if (wanted == 0 || operands.size() < wanted || operands.size() > wanted + 1) {
         Usage(kUsage);
@@ -193,7 +189,6 @@ int RunRegex(ReriduLibrary& library, const Arguments& arguments) {
     for (const std::wstring& operand : operands) request.operands.push_back(ToUtf8(operand));
     request.text_is_argument = operands.size() > wanted;
     if (!request.text_is_argument) {
-        std::wstring error;
         const std::optional<std::string> input = ReadAll(L"", error);
         if (!input) return Error(error);
         request.operands.push_back(*input);

@@ -4,7 +4,7 @@
 #include "shell_registration/browser_fields.h"
 #include "shell_registration/platform_generation.h"
 #include "shell_registration/registry_paths.h"
-#include "shell_registration/registry_key.h"
+#include "frame/registry_key.h"
 #include "shell_registration/registry_primitives.h"
 #include "shell_registration/registry_rows.h"
 #include "shell_registration/shell_registration.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "shell_registration/key_restore.h"
-#include "shell_registration/registry_key.h"
+#include "frame/registry_key.h"
 #include "frame/unique_object.h"
 
 namespace shell_registration {

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "shell_registration/registry_key.h"
+#include "frame/registry_key.h"
 
 namespace shell_registration {
 

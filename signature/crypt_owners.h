@@ -1,29 +1,34 @@
 #pragma once
-// Move-only owners of the crypt32 objects that reading a signature hands out.
-// Each releases its object however the reading ends.
+// Owners of the crypt32 objects that reading a signature hands out. Each
+// releases its object however the reading ends.
 
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <memory>
+#include "frame/unique_object.h"
 
 namespace signature {
 
-struct CertStoreCloser {
-    void operator()(HCERTSTORE store) const { CertCloseStore(store, 0); }
+struct CertStoreTraits {
+    using Value = HCERTSTORE;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value store) { CertCloseStore(store, 0); }
 };
 
-struct CryptMsgCloser {
-    void operator()(HCRYPTMSG message) const { CryptMsgClose(message); }
+struct CryptMsgTraits {
+    using Value = HCRYPTMSG;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value message) { CryptMsgClose(message); }
 };
 
-struct CertContextFreer {
-    void operator()(PCCERT_CONTEXT certificate) const { CertFreeCertificateContext(certificate); }
+struct CertContextTraits {
+    using Value = PCCERT_CONTEXT;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value certificate) { CertFreeCertificateContext(certificate); }
 };
 
-// HCERTSTORE and HCRYPTMSG are both plain void pointers.
-using ScopedCertStore = std::unique_ptr<void, CertStoreCloser>;
-using ScopedCryptMsg = std::unique_ptr<void, CryptMsgCloser>;
-using ScopedCertContext = std::unique_ptr<const CERT_CONTEXT, CertContextFreer>;
+using ScopedCertStore = UniqueObject<CertStoreTraits>;
+using ScopedCryptMsg = UniqueObject<CryptMsgTraits>;
+using ScopedCertContext = UniqueObject<CertContextTraits>;
 
 }  // namespace signature

@@ -11,33 +11,18 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"ReRiduAnimationTestWindow";
 
-void RegisterWindowClass() {
-    static const ATOM atom = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kWindowClass;
-        return RegisterClassExW(&windowClass);
-    }();
-    ASSERT_NE(atom, 0) << "RegisterClassExW failed: " << GetLastError();
-}
-
 std::int32_t Widen(WORD low, std::int32_t reference) {
-    return static_cast<std::int32_t>(reference + static_cast<std::int16_t>(static_cast<WORD>(low - static_cast<WORD>(reference))));
+    return static_cast<std::int32_t>(reference +
+                                     static_cast<std::int16_t>(static_cast<WORD>(low - static_cast<WORD>(reference))));
 }
 
-// The range of start + ceil(distance * t) over t in [lo, hi].
-std::pair<std::int64_t, std::int64_t> Reach(std::int32_t start, std::int32_t end, double lo, double hi) {
+// Whether start + ceil(distance * t) for some t in [lo, hi] is `value`, one
+// either way for the rounding of t itself; the exact values are pinned elsewhere.
+bool Reachable(std::int64_t value, std::int32_t start, std::int32_t end, double lo, double hi) {
     const double distance = static_cast<double>(end) - start;
     const auto a = static_cast<std::int64_t>(std::ceil(distance * lo));
     const auto b = static_cast<std::int64_t>(std::ceil(distance * hi));
-    // One either way for the rounding of t itself; the exact values are pinned elsewhere.
-    return {start + std::min(a, b) - 1, start + std::max(a, b) + 1};
-}
-
-bool Between(std::int64_t value, std::pair<std::int64_t, std::int64_t> range) {
-    return range.first <= value && value <= range.second;
+    return start + std::min(a, b) - 1 <= value && value <= start + std::max(a, b) + 1;
 }
 
 // Moving along one axis toward its end never steps back.
@@ -60,25 +45,17 @@ DecodedFrame DecodeFrame(const AnimationMessage& message, animation::Point refer
             static_cast<int>(message.lParam)};
 }
 
-TestWindow::TestWindow(int x, int y, int width, int height) {
-    RegisterWindowClass();
-    handle_ = CreateWindowExW(0, kWindowClass, L"animated", WS_POPUP, x, y, width, height, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-    alive_ = handle_ != nullptr;
-    EXPECT_TRUE(alive_) << "CreateWindowExW failed: " << GetLastError();
-}
-
-TestWindow::~TestWindow() { Destroy(); }
-
-RECT TestWindow::Rect() const {
-    RECT rect{};
-    EXPECT_TRUE(GetWindowRect(handle_, &rect));
-    return rect;
-}
-
-void TestWindow::Destroy() {
-    if (alive_) DestroyWindow(handle_);
-    alive_ = false;
+UniqueWindow TestWindow(int x, int y, int width, int height) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly when already registered
+    UniqueWindow window(CreateWindowExW(0, kWindowClass, L"animated", WS_POPUP, x, y, width, height, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr));
+    EXPECT_TRUE(window) << "CreateWindowExW failed: " << GetLastError();
+    return window;
 }
 
 bool MessagePump::RunUntil(const std::function<bool()>& done, DWORD limitMs) {
@@ -108,30 +85,11 @@ bool MessagePump::RunUntil(const std::function<bool()>& done, DWORD limitMs) {
     }
 }
 
-bool MessagePump::RunUntilEnd(HWND window, DWORD limitMs) {
-    return RunUntil(
-        [&] {
-            return !log_.empty() && log_.back().kind == AnimationMessage::kEnd && log_.back().window == window;
-        },
-        limitMs);
-}
-
-void MessagePump::RunFor(DWORD ms) {
-    RunUntil([] { return false; }, ms);
-}
-
-std::vector<AnimationMessage> MessagePump::LogFor(HWND window) const {
+std::vector<AnimationMessage> MessagePump::Of(HWND window, std::optional<AnimationMessage::Kind> kind) const {
     std::vector<AnimationMessage> messages;
     for (const AnimationMessage& message : log_)
-        if (message.window == window) messages.push_back(message);
+        if (message.window == window && (!kind || message.kind == *kind)) messages.push_back(message);
     return messages;
-}
-
-std::vector<AnimationMessage> MessagePump::FramesFor(HWND window) const {
-    std::vector<AnimationMessage> frames;
-    for (const AnimationMessage& message : log_)
-        if (message.window == window && message.kind == AnimationMessage::kFrame) frames.push_back(message);
-    return frames;
 }
 
 void ExpectFramesOfMove(const std::vector<AnimationMessage>& frames, animation::Point from, animation::Point to) {
@@ -143,12 +101,11 @@ void ExpectFramesOfMove(const std::vector<AnimationMessage>& frames, animation::
         ASSERT_GE(frame.percent, 0);
         ASSERT_LE(frame.percent, 100);
         // A percent of p means the time was in ((p - 1) / 100, p / 100].
-        const double lo = frame.percent == 0 ? 0.0 : (frame.percent - 1) / 100.0;
-        const double hi = frame.percent / 100.0;
-        EXPECT_TRUE(Between(frame.position.x, Reach(from.x, to.x, lo, hi)))
-            << "x " << frame.position.x << " at " << frame.percent << "%";
-        EXPECT_TRUE(Between(frame.position.y, Reach(from.y, to.y, lo, hi)))
-            << "y " << frame.position.y << " at " << frame.percent << "%";
+        const double lo = frame.percent == 0 ? 0.0 : (frame.percent - 1) / 100.0, hi = frame.percent / 100.0;
+        EXPECT_TRUE(Reachable(frame.position.x, from.x, to.x, lo, hi))
+            << "x " << frame.position.x << " at " << frame.percent;
+        EXPECT_TRUE(Reachable(frame.position.y, from.y, to.y, lo, hi))
+            << "y " << frame.position.y << " at " << frame.percent;
         EXPECT_GE(frame.percent, previous.percent);
         EXPECT_TRUE(NotBack(previous.position.x, frame.position.x, from.x, to.x));
         EXPECT_TRUE(NotBack(previous.position.y, frame.position.y, from.y, to.y));

@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "animation/motion.h"
+#include "frame/unique_object.h"
 #include "frame/window_messages.h"
 
 // The identifiers every process gets for the three names.
@@ -28,22 +30,8 @@ struct DecodedFrame {
 };
 DecodedFrame DecodeFrame(const AnimationMessage& message, animation::Point reference);
 
-// A hidden top-level window of this thread, destroyed with the object.
-class TestWindow {
-public:
-    TestWindow(int x, int y, int width = 40, int height = 30);
-    ~TestWindow();
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
-
-    HWND handle() const { return handle_; }  // kept after Destroy: a handle that is no window
-    RECT Rect() const;
-    void Destroy();
-
-private:
-    HWND handle_ = nullptr;
-    bool alive_ = false;
-};
+// A hidden top-level window of this thread.
+UniqueWindow TestWindow(int x = 0, int y = 0, int width = 40, int height = 30);
 
 // Dispatches this thread's messages, keeping a log of the animation messages.
 class MessagePump {
@@ -55,13 +43,19 @@ public:
     // Pumps until `done` holds or `limitMs` have passed; false on the limit.
     bool RunUntil(const std::function<bool()>& done, DWORD limitMs = kPatience);
     // Until the log holds an end message for `window`.
-    bool RunUntilEnd(HWND window, DWORD limitMs = kPatience);
+    bool RunUntilEnd(HWND window) {
+        return RunUntil([&] {
+            return !log_.empty() && log_.back().kind == AnimationMessage::kEnd && log_.back().window == window;
+        });
+    }
     // Pumps for `ms`, to see that nothing more arrives.
-    void RunFor(DWORD ms);
+    void RunFor(DWORD ms) {
+        RunUntil([] { return false; }, ms);
+    }
 
     const std::vector<AnimationMessage>& log() const { return log_; }
-    std::vector<AnimationMessage> LogFor(HWND window) const;
-    std::vector<AnimationMessage> FramesFor(HWND window) const;
+    // The messages for `window`, of one kind or all.
+    std::vector<AnimationMessage> Of(HWND window, std::optional<AnimationMessage::Kind> kind = std::nullopt) const;
     int threadTimerMessages() const { return threadTimerMessages_; }
 
     // Only a safety net against a hang: a slow machine stays far below it.

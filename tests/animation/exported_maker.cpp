@@ -2,24 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "host/library.h"
-
-namespace {
-
-ReriduLibrary& Library() {
-    static ReriduLibrary library;
-    return library;
-}
-
-}  // namespace
+#include "tests/support/library_exports.h"
 
 CreateMakerFunction* CreateAMObjExport() {
-    static CreateMakerFunction* const function = Library().Get<CreateMakerFunction>("CreateAMObj");
+    static CreateMakerFunction* const function = Export<CreateMakerFunction>("CreateAMObj");
     return function;
 }
 
 DeleteMakerFunction* DeleteAMObjExport() {
-    static DeleteMakerFunction* const function = Library().Get<DeleteMakerFunction>("DeleteAMObj");
+    static DeleteMakerFunction* const function = Export<DeleteMakerFunction>("DeleteAMObj");
     return function;
 }
 
@@ -28,6 +19,8 @@ ExportedMaker::ExportedMaker() {
         ADD_FAILURE() << "ReRidu.dll or its exports are missing";
         return;
     }
-    EXPECT_TRUE(CreateAMObjExport()(&object_));
-    EXPECT_NE(object_, nullptr);
+    MakerObject* object = nullptr;
+    EXPECT_TRUE(CreateAMObjExport()(&object));
+    object_.reset(object);
+    EXPECT_NE(object, nullptr);
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "frame/unique_object.h"
+
 struct MakerObject;
 
 #pragma GCC diagnostic push
@@ -31,29 +33,29 @@ using DeleteMakerFunction = void __cdecl(MakerObject** object);
 CreateMakerFunction* CreateAMObjExport();
 DeleteMakerFunction* DeleteAMObjExport();
 
+struct MakerTraits {
+    using Value = MakerObject*;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value object) { DeleteAMObjExport()(&object); }
+};
+
 // One object from CreateAMObj, given back to DeleteAMObj at the latest when
 // this goes out of scope.
 class ExportedMaker {
 public:
     ExportedMaker();
-    ~ExportedMaker() { Delete(); }
-    ExportedMaker(const ExportedMaker&) = delete;
-    ExportedMaker& operator=(const ExportedMaker&) = delete;
 
-    MakerObject* object() const { return object_; }
+    MakerObject* object() const { return object_.get(); }
 
     bool AddAnimation(HWND window, int startX, int startY, int endX, int endY, unsigned durationMs) {
-        return object_->table->addAnimation(object_, window, startX, startY, endX, endY, durationMs);
+        return object()->table->addAnimation(object(), window, startX, startY, endX, endY, durationMs);
     }
-    bool StartAnimation(HWND window) { return object_->table->startAnimation(object_, window); }
+    bool StartAnimation(HWND window) { return object()->table->startAnimation(object(), window); }
     void Initialize(unsigned framesPerSecond, bool moveSelf) {
-        object_->table->initialize(object_, framesPerSecond, moveSelf);
+        object()->table->initialize(object(), framesPerSecond, moveSelf);
     }
-    void Delete() {
-        if (object_ != nullptr) DeleteAMObjExport()(&object_);
-        object_ = nullptr;
-    }
+    void Delete() { object_.reset(); }
 
 private:
-    MakerObject* object_ = nullptr;
+    UniqueObject<MakerTraits> object_;
 };

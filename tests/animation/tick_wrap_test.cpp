@@ -41,16 +41,16 @@ TEST(TickCountWrap, AMoveAcrossTheWrapTakesItsWholeTime) {
     const std::unique_ptr<CKtAnimationMakerImpl, DestroyMaker> maker(
         CKtAnimationMakerImpl::Create(RegisteredAnimationMessages()));
     ASSERT_NE(maker, nullptr);
-    TestWindow window(0, 0);
+    const UniqueWindow window = TestWindow();
     maker->Initialize(50, false);
-    ASSERT_TRUE(maker->AddAnimation(window.handle(), 100, 200, 300, 200, 1000));
-    ASSERT_TRUE(maker->StartAnimation(window.handle()));
+    ASSERT_TRUE(maker->AddAnimation(window.get(), 100, 200, 300, 200, 1000));
+    ASSERT_TRUE(maker->StartAnimation(window.get()));
 
     MessagePump pump;
     pump.beforeTimer = [] { g_now += 250; };
-    ASSERT_TRUE(pump.RunUntilEnd(window.handle()));
+    ASSERT_TRUE(pump.RunUntilEnd(window.get()));
 
-    const std::vector<AnimationMessage> frames = pump.FramesFor(window.handle());
+    const std::vector<AnimationMessage> frames = pump.Of(window.get(), AnimationMessage::kFrame);
     const DecodedFrame expected[] = {{{150, 200}, 25}, {{200, 200}, 50}, {{250, 200}, 75}, {{300, 200}, 100}};
     ASSERT_EQ(frames.size(), std::size(expected));
     for (size_t i = 0; i < frames.size(); ++i) {

@@ -8,7 +8,6 @@ check "decode from standard input" "foobar" "$(printf 'Zm9v\r\nYmFy' | reridu ba
 
 head -c 100000 /dev/urandom > "$work/bytes"
 reridu base64 encode "$work/bytes" > "$work/text"
-check "a line break after 2048 characters" "2050" "$(head -n 1 "$work/text" | wc -c)"
 reridu base64 decode "$work/text" > "$work/back"
 check "binary round trip through files" "$(sha256sum < "$work/bytes")" "$(sha256sum < "$work/back")"
 

@@ -4,75 +4,24 @@
 
 namespace {
 
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::IsSupersetOf;
+using ::testing::Not;
 using ::testing::UnorderedElementsAreArray;
 
 const std::wstring kClientKey = L"HKLM\\Software\\Clients\\StartMenuInternet\\Quorvel";
 const std::wstring kRegisteredApplications = L"Software\\RegisteredApplications";
 const std::wstring kMuiCache = L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
-const std::wstring kDescription = L"Quorvel is a web browser that opens web pages, HTML documents and web archives.";
 
 // Everything the layout writes into an empty registry.
-std::vector<std::string> LayoutInEmptyRegistry(bool registerClsid) {
-    std::vector<std::string> lines = {
-        Sz(kClientKey + L"\\Capabilities", L"ApplicationDescription", kDescription),
-        Sz(kClientKey + L"\\Capabilities", L"ApplicationName", L"Quorvel Browser"),
-        Sz(kClientKey + L"\\Capabilities", L"ApplicationIcon", kAppIcon),
-        Sz(kClientKey + L"\\Capabilities\\FileAssociations", L".htm", L"QuorvelHTML"),
-        Sz(kClientKey + L"\\Capabilities\\FileAssociations", L".html", L"QuorvelHTML"),
-        Sz(kClientKey + L"\\Capabilities\\FileAssociations", L".mht", L"QuorvelHTML"),
-        Sz(kClientKey + L"\\Capabilities\\URLAssociations", L"http", L"QuorvelHTML"),
-        Sz(kClientKey + L"\\Capabilities\\URLAssociations", L"https", L"QuorvelHTML"),
-        Sz(kClientKey + L"\\Capabilities\\Startmenu", L"StartMenuInternet", L"Quorvel Browser"),
-        Sz(kClientKey + L"\\InstallInfo", L"ReinstallCommand", kSetDefaultCommand),
-        Sz(kClientKey + L"\\InstallInfo", L"ShowIconsCommand", kSetDefaultCommand),
-        Sz(kClientKey + L"\\InstallInfo", L"HideIconsCommand", kSetDefaultCommand),
-        Dword(kClientKey + L"\\InstallInfo", L"IconsVisible", 1),
-        Sz(kClientKey + L"\\DefaultIcon", L"", kAppIcon),
-        Sz(kClientKey + L"\\Shell\\open\\command", L"", kExe),
-        Sz(kClientKey, L"", L"Quorvel Browser"),
-        Sz(L"HKCU\\Software\\Classes\\QuorvelHTML", L"", L"Quorvel Document"),
-        Sz(L"HKCU\\Software\\Classes\\QuorvelHTML\\DefaultIcon", L"", kDocumentIcon),
-        Sz(L"HKCU\\Software\\Classes\\QuorvelHTML\\Shell\\open\\command", L"", kOpenCommand),
-        Sz(L"HKCU\\" + kFileExts + L".htm\\UserChoice", L"Progid", L"QuorvelHTML"),
-        Sz(L"HKCU\\" + kFileExts + L".html\\UserChoice", L"Progid", L"QuorvelHTML"),
-        Sz(L"HKCU\\" + kFileExts + L".mht\\UserChoice", L"Progid", L"QuorvelHTML"),
-        Sz(L"HKCU\\" + kUrlAssociations + L"http\\UserChoice", L"Progid", L"QuorvelHTML"),
-        Sz(L"HKCU\\" + kUrlAssociations + L"https\\UserChoice", L"Progid", L"QuorvelHTML"),
-        Sz(L"HKCU\\Software\\Clients\\StartMenuInternet", L"", L"Quorvel"),
-        Sz(L"HKCU\\Software\\Classes\\http\\shell\\open\\command", L"", kOpenCommand),
-        Sz(L"HKCU\\Software\\Classes\\http\\shell", L"", L"QuorvelHTML"),
-        Sz(L"HKCU\\Software\\Classes\\https\\shell\\open\\command", L"", kOpenCommand),
-        Sz(L"HKCU\\Software\\Classes\\https\\shell", L"", L"QuorvelHTML"),
-        Sz(L"HKCU\\Software\\Classes\\.htm", L"", L"QuorvelHTML"),
-        Sz(L"HKCU\\Software\\Classes\\.html", L"", L"QuorvelHTML"),
-        Sz(L"HKCU\\Software\\Classes\\htmlfile\\shell\\open\\command", L"", kOpenCommand),
-        Sz(L"HKCU\\Software\\Classes\\htmlfile\\shell", L"", L"QuorvelHTML"),
-        Sz(L"HKCU\\Software\\Classes\\mhtmlfile\\shell\\open\\command", L"", kOpenCommand),
-        Sz(L"HKCU\\Software\\Classes\\mhtmlfile\\shell", L"", L"QuorvelHTML"),
-    };
-    if (registerClsid)
-        lines.push_back(Sz(L"HKCU\\Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", kExe));
-    return lines;
+Lines LayoutInEmptyRegistry(bool registerClsid) {
+    const Lines layout = Golden(L"default_programs_in_empty_registry");
+    return registerClsid ? layout : Without(layout, "HKCU\\Software\\Classes\\CLSID");
 }
 
 // What the system browser's restore writes, whatever was there before.
-std::vector<std::string> SystemBrowserChoices() {
-    return {
-        Sz(L"HKCU\\Software\\Clients\\StartMenuInternet", L"", L"IEXPLORE.EXE"),
-        Sz(L"HKCU\\" + kFileExts + L".htm\\UserChoice", L"Progid", L"IE.AssocFile.HTM"),
-        Sz(L"HKCU\\" + kFileExts + L".html\\UserChoice", L"Progid", L"IE.AssocFile.HTM"),
-        Sz(L"HKCU\\" + kFileExts + L".mht\\UserChoice", L"Progid", L"IE.AssocFile.MHT"),
-        Sz(L"HKCU\\" + kUrlAssociations + L"ftp\\UserChoice", L"Progid", L"IE.FTP"),
-        Sz(L"HKCU\\" + kUrlAssociations + L"http\\UserChoice", L"Progid", L"IE.HTTP"),
-        Sz(L"HKCU\\" + kUrlAssociations + L"https\\UserChoice", L"Progid", L"IE.HTTPS"),
-    };
-}
-
-template <class... Lines>
-std::vector<std::string> Plus(std::vector<std::string> lines, Lines... more) {
-    (lines.push_back(more), ...);
-    return lines;
-}
+Lines SystemBrowserChoices() { return Golden(L"system_browser_choices"); }
 
 // HKEY_CLASSES_ROOT shows the per-user classes merged in on Windows; the
 // scratch roots are apart, so detection tests put the class where that view
@@ -99,15 +48,15 @@ TEST_F(DefaultProgramsOnMajor6, WritesTheRegisteredApplicationAndMuiCacheWhereTh
     EXPECT_EQ(SetDefault(Browser{}, false), 1);
     EXPECT_THAT(Dump(), UnorderedElementsAreArray(Plus(
                             LayoutInEmptyRegistry(false),
-                            Sz(L"HKLM\\" + kRegisteredApplications, L"Quorvel",
-                               L"Software\\Clients\\StartMenuInternet\\Quorvel\\Capabilities"),
-                            Sz(L"HKCU\\" + kMuiCache, kExe, L"Quorvel Browser"))));
+                            {Sz(L"HKLM\\" + kRegisteredApplications, L"Quorvel",
+                                L"Software\\Clients\\StartMenuInternet\\Quorvel\\Capabilities"),
+                             Sz(L"HKCU\\" + kMuiCache, kExe, L"Quorvel Browser")})));
 }
 
 TEST_F(DefaultProgramsOnMajor6, IgnoresTheModeFlags) {
     // The flags choose variants of the classic layout only.
     SetDefault(Browser{}, false, 0);
-    const std::vector<std::string> withoutFlags = Dump();
+    const Lines withoutFlags = Dump();
     for (unsigned flags : {0x4u, 0x5u, 0x7u, 0xFFFFFFFFu}) {
         FreshRegistry();
         EXPECT_EQ(SetDefault(Browser{}, false, flags), 1);
@@ -123,10 +72,10 @@ TEST_F(DefaultProgramsOnMajor6, ReplacesFileTypeChoicesWholeAndWritesOverProtoco
     SetString(HKEY_CURRENT_USER, kUrlAssociations + L"http\\UserChoice", L"Progid", L"OtherHTTP");
     SetString(HKEY_CURRENT_USER, kUrlAssociations + L"http\\UserChoice", L"Hash", L"http-hash");
     SetDefault(Browser{});
-    const std::vector<std::string> dump = Dump();
-    EXPECT_THAT(dump, ::testing::Contains(Sz(L"HKCU\\" + kFileExts + L".htm\\UserChoice", L"Progid", L"QuorvelHTML")));
-    EXPECT_THAT(dump, ::testing::Not(::testing::Contains(::testing::HasSubstr("htm-hash"))));
-    EXPECT_THAT(dump, ::testing::Contains(::testing::HasSubstr("http-hash")));
+    const Lines dump = Dump();
+    EXPECT_THAT(dump, Contains(Sz(L"HKCU\\" + kFileExts + L".htm\\UserChoice", L"Progid", L"QuorvelHTML")));
+    EXPECT_THAT(dump, Not(Contains(HasSubstr("htm-hash"))));
+    EXPECT_THAT(dump, Contains(HasSubstr("http-hash")));
 }
 
 TEST_F(DefaultProgramsOnMajor6, UnsetHandsEveryChoiceBackToTheSystemBrowser) {
@@ -137,7 +86,7 @@ TEST_F(DefaultProgramsOnMajor6, UnsetHandsEveryChoiceBackToTheSystemBrowser) {
     AssociationChanges changes;
     EXPECT_EQ(SetSystemDefault(true), 1);
     EXPECT_THAT(Dump(),
-                UnorderedElementsAreArray(Plus(SystemBrowserChoices(), EmptyKey(L"HKCU\\Software\\Classes\\CLSID"))));
+                UnorderedElementsAreArray(Plus(SystemBrowserChoices(), {EmptyKey(L"HKCU\\Software\\Classes\\CLSID")})));
     EXPECT_EQ(changes.Count(), 2);
 }
 
@@ -147,8 +96,8 @@ TEST_F(DefaultProgramsOnMajor6, UnsetDependsOnRegisterClsidAlone) {
     SetString(HKEY_CURRENT_USER, localServer, L"", kExe);
     SetSystemDefault(false);
     EXPECT_THAT(Dump(),
-                UnorderedElementsAreArray(Plus(SystemBrowserChoices(), Sz(L"HKCU\\" + localServer, L"", kExe))));
-    const std::vector<std::string> restored = Dump();
+                UnorderedElementsAreArray(Plus(SystemBrowserChoices(), {Sz(L"HKCU\\" + localServer, L"", kExe)})));
+    const Lines restored = Dump();
 
     Browser other;
     other.exe = L"D:\\elsewhere.exe";
@@ -212,19 +161,19 @@ TEST_F(DefaultProgramsOnMajor6, RemovalLeavesTheSystemBrowserAndNoTraceOfTheClie
     EXPECT_EQ(changes.Count(), 2) << "only the restore notifies";
     EXPECT_THAT(Dump(), UnorderedElementsAreArray(Plus(
                             SystemBrowserChoices(),
-                            EmptyKey(L"HKLM\\" + kRegisteredApplications),
-                            EmptyKey(L"HKLM\\Software\\Clients\\StartMenuInternet"),
-                            EmptyKey(L"HKCU\\Software\\Classes\\CLSID"),
-                            Sz(L"HKCU\\" + kMuiCache, kExe, L"Quorvel Browser"),
-                            Sz(L"HKCU\\Software\\Classes\\.htm", L"", L"QuorvelHTML"),
-                            Sz(L"HKCU\\Software\\Classes\\.html", L"", L"QuorvelHTML"))));
+                            {EmptyKey(L"HKLM\\" + kRegisteredApplications),
+                             EmptyKey(L"HKLM\\Software\\Clients\\StartMenuInternet"),
+                             EmptyKey(L"HKCU\\Software\\Classes\\CLSID"),
+                             Sz(L"HKCU\\" + kMuiCache, kExe, L"Quorvel Browser"),
+                             Sz(L"HKCU\\Software\\Classes\\.htm", L"", L"QuorvelHTML"),
+                             Sz(L"HKCU\\Software\\Classes\\.html", L"", L"QuorvelHTML")})));
 }
 
 TEST_F(DefaultProgramsOnMajor6, RemovalLeavesAnotherExecutablesRegistrationInPlace) {
     // Ownership is the client's open command, compared without regard to case.
     Browser browser;
     SetDefault(browser);
-    const std::vector<std::string> registered = Dump();
+    const Lines registered = Dump();
     Browser other = browser;
     other.exe = L"C:\\Program Files\\Quorvel\\quorvel-beta.exe";
     EXPECT_EQ(Remove(other), 1);
@@ -234,7 +183,7 @@ TEST_F(DefaultProgramsOnMajor6, RemovalLeavesAnotherExecutablesRegistrationInPla
     sameInOtherCase.exe = L"c:\\PROGRAM FILES\\quorvel\\QUORVEL.EXE";
     CreateKey(HKEY_LOCAL_MACHINE, kRegisteredApplications);
     EXPECT_EQ(Remove(sameInOtherCase), 1);
-    EXPECT_THAT(Dump(), ::testing::Not(::testing::Contains(::testing::HasSubstr("StartMenuInternet\\Quorvel"))));
+    EXPECT_THAT(Dump(), Not(Contains(HasSubstr("StartMenuInternet\\Quorvel"))));
 }
 
 TEST_F(DefaultProgramsOnMajor6, RemovalWithoutRegisteredApplicationsFailsAfterRestoring) {
@@ -242,11 +191,11 @@ TEST_F(DefaultProgramsOnMajor6, RemovalWithoutRegisteredApplicationsFailsAfterRe
     const Browser browser;
     SetDefault(browser);
     EXPECT_EQ(Remove(browser), 0);
-    const std::vector<std::string> dump = Dump();
+    const Lines dump = Dump();
     EXPECT_THAT(dump,
-                ::testing::Contains(Sz(L"HKCU\\" + kUrlAssociations + L"http\\UserChoice", L"Progid", L"IE.HTTP")));
-    EXPECT_THAT(dump, ::testing::Not(::testing::Contains(::testing::HasSubstr("StartMenuInternet\\Quorvel"))));
-    EXPECT_THAT(dump, ::testing::Contains(::testing::HasSubstr("HKCU\\Software\\Classes\\http\\shell")))
+                Contains(Sz(L"HKCU\\" + kUrlAssociations + L"http\\UserChoice", L"Progid", L"IE.HTTP")));
+    EXPECT_THAT(dump, Not(Contains(HasSubstr("StartMenuInternet\\Quorvel"))));
+    EXPECT_THAT(dump, Contains(HasSubstr("HKCU\\Software\\Classes\\http\\shell")))
         << "the per-user protocol classes are deleted after the registered application only";
 }
 
@@ -254,7 +203,7 @@ TEST_F(DefaultProgramsOnMajor6, RefusesARegistrationWithoutItsNames) {
     // Without an executable, a client or a class the layout would delete the
     // user's file-type choices and write empty ones in their place.
     SetString(HKEY_CURRENT_USER, kFileExts + L".htm\\UserChoice", L"Progid", L"OtherHTML");
-    const std::vector<std::string> before = Dump();
+    const Lines before = Dump();
     for (std::wstring Browser::*name : {&Browser::exe, &Browser::client, &Browser::progId}) {
         Browser nameless;
         nameless.*name = L"";
@@ -268,7 +217,7 @@ TEST_F(DefaultProgramsOnMajor6, RefusesARegistrationWithoutItsNames) {
     Browser unnamedDisplay;
     unnamedDisplay.display = L"";
     EXPECT_EQ(SetDefault(unnamedDisplay), 1) << "an empty display name is still a name";
-    EXPECT_THAT(Dump(), ::testing::Contains(Sz(kClientKey + L"\\Capabilities\\Startmenu", L"StartMenuInternet", L"")));
+    EXPECT_THAT(Dump(), Contains(Sz(kClientKey + L"\\Capabilities\\Startmenu", L"StartMenuInternet", L"")));
 }
 
 TEST_F(DefaultProgramsOnMajor6, OverlongTextIsSkippedNeverCutShort) {
@@ -277,14 +226,14 @@ TEST_F(DefaultProgramsOnMajor6, OverlongTextIsSkippedNeverCutShort) {
     Browser browser;
     browser.exe = L"C:\\" + std::wstring(250, L'q');
     EXPECT_EQ(SetDefault(browser, true), 1);
-    const std::vector<std::string> dump = Dump();
-    EXPECT_THAT(dump, ::testing::Contains(Sz(kClientKey + L"\\Shell\\open\\command", L"", browser.exe)));
-    EXPECT_THAT(dump, ::testing::Contains(
+    const Lines dump = Dump();
+    EXPECT_THAT(dump, Contains(Sz(kClientKey + L"\\Shell\\open\\command", L"", browser.exe)));
+    EXPECT_THAT(dump, Contains(
                           Sz(L"HKCU\\Software\\Classes\\" + kBrowserClass + L"\\LocalServer32", L"", browser.exe)));
-    EXPECT_THAT(dump, ::testing::Not(::testing::Contains(::testing::HasSubstr("\"\"C:\\q"))))
+    EXPECT_THAT(dump, Not(Contains(HasSubstr("\"\"C:\\q"))))
         << "no value starts with the quoted path";
     EXPECT_THAT(dump,
-                ::testing::IsSupersetOf({Sz(kClientKey + L"\\Capabilities", L"ApplicationName", L"Quorvel Browser"),
+                IsSupersetOf({Sz(kClientKey + L"\\Capabilities", L"ApplicationName", L"Quorvel Browser"),
                                          Sz(L"HKCU\\Software\\Classes\\http\\shell", L"", L"QuorvelHTML")}));
 
     // A client name that makes the client key's path too long: the ownership
@@ -293,9 +242,9 @@ TEST_F(DefaultProgramsOnMajor6, OverlongTextIsSkippedNeverCutShort) {
     longClient.client = std::wstring(230, L'c');
     FreshRegistry();
     EXPECT_EQ(SetDefault(longClient), 1);
-    EXPECT_THAT(Dump(), ::testing::Not(::testing::Contains(::testing::HasSubstr("StartMenuInternet\\ccc"))));
-    EXPECT_THAT(Dump(), ::testing::Contains(Sz(L"HKCU\\Software\\Clients\\StartMenuInternet", L"", longClient.client)));
-    const std::vector<std::string> registered = Dump();
+    EXPECT_THAT(Dump(), Not(Contains(HasSubstr("StartMenuInternet\\ccc"))));
+    EXPECT_THAT(Dump(), Contains(Sz(L"HKCU\\Software\\Clients\\StartMenuInternet", L"", longClient.client)));
+    const Lines registered = Dump();
     EXPECT_EQ(Remove(longClient), 0);
     EXPECT_EQ(Dump(), registered);
 }

@@ -10,9 +10,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "tests/shell_registration/registry_dump.h"
-#include "tests/shell_registration/scratch_registry.h"
+#include "frame/unique_object.h"
+#include "tests/support/registry_dump.h"
+#include "tests/support/scratch_registry.h"
 
 // The arguments the browser registers itself with.
 struct Browser {
@@ -50,7 +52,7 @@ public:
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND window_ = nullptr;
+    UniqueWindow window_;
     ULONG registration_ = 0;
     int count_ = 0;
 };
@@ -86,6 +88,15 @@ protected:
         RegistryTest::SetUp();
     }
 };
+
+using Lines = std::vector<std::string>;
+
+// A dump kept in registry_layouts/NAME.txt beside the program.
+Lines Golden(const std::wstring& name);
+Lines Plus(Lines lines, const Lines& more);
+// The lines that start with `prefix`, or those that do not.
+Lines Under(const Lines& lines, const std::string& prefix);
+Lines Without(const Lines& lines, const std::string& prefix);
 
 // What the default Browser's arguments compose to.
 inline const std::wstring kExe = L"C:\\Program Files\\Quorvel\\quorvel.exe";

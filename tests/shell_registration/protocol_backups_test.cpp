@@ -7,6 +7,7 @@
 #include "shell_registration/key_restore.h"
 #include "shell_registration/shell_registration.h"
 #include "tests/shell_registration/harness.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -33,13 +34,6 @@ LONG RecordRestore(HKEY key, const wchar_t* file, DWORD flags) {
     return ERROR_SUCCESS;
 }
 
-std::wstring ProgramDirectory() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory(path, length);
-    return directory.substr(0, directory.rfind(L'\\') + 1);
-}
-
 int SetWithBackups(const Browser& b) {
     return shell_registration::SetDefaultBrowser(1, b.exe.c_str(), b.client.c_str(), b.display.c_str(),
                                                  b.icons.c_str(), b.documentIcon, b.appIcon, b.progId.c_str(), false,
@@ -64,16 +58,8 @@ protected:
         RemoveBackups();
     }
 
-    static std::wstring Backup(const wchar_t* name) { return ProgramDirectory() + name; }
-
-    static void WriteBackup(const wchar_t* name) {
-        const HANDLE file = CreateFileW(Backup(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, "regf", 4, &written, nullptr);
-        CloseHandle(file);
-    }
+    static std::wstring Backup(const wchar_t* name) { return BesideProgram(name); }
+    static void WriteBackup(const wchar_t* name) { WriteBytes(Backup(name), {'r', 'e', 'g', 'f'}); }
 
     static void RemoveBackups() {
         for (const wchar_t* name : kBackupFiles) DeleteFileW(Backup(name).c_str());

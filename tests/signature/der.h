@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-using Bytes = std::vector<std::uint8_t>;
+#include "tests/support/test_files.h"  // Bytes
 
 struct DerElement {
     std::uint8_t tag = 0;

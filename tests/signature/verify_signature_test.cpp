@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "frame/reridu_exports.h"
-#include "host/library.h"
 #include "tests/signature/der.h"
 #include "tests/signature/signed_program.h"
-#include "tests/signature/test_files.h"
+#include "tests/support/library_exports.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -27,8 +27,7 @@ constexpr int kPublisher = 3;
 constexpr wchar_t kPublisherName[] = L"Quorvel Software";
 
 int Verify(const wchar_t* path, const wchar_t* name) {
-    static ReriduLibrary library;
-    static auto* verify = library.Get<decltype(ReRidu_VerifySignature)>("ReRidu_VerifySignature");
+    static auto* const verify = RERIDU_EXPORT(ReRidu_VerifySignature);
     if (verify == nullptr) throw std::runtime_error("ReRidu_VerifySignature cannot be loaded");
     return verify(path, name);
 }
@@ -60,155 +59,116 @@ DerElement& ProgramInformation(DerElement& contentInfo) {
     throw std::out_of_range("the signature has no program information");
 }
 
+void SwapCertificates(DerElement& contentInfo) {
+    std::vector<DerElement>& certificates = ChildTagged(SignedData(contentInfo), 0xA0).children;
+    ASSERT_EQ(certificates.size(), 2u);
+    std::swap(certificates[0], certificates[1]);
+}
+
 DerElement& ProgramInformationValue(DerElement& contentInfo) {
     return ProgramInformation(contentInfo).children.at(1).children.at(0);
 }
 
-class SignedCopies : public ::testing::Test {
-protected:
-    SignedCopies() : program_(ReadBytes(SignedFile(L"signed.exe"))), signature_(program_.signature()) {}
-
-    int VerifyChanged(const wchar_t* name) { return VerifyBytes(program_.With(signature_), name); }
-
-    SignedProgram program_;
-    DerElement signature_;  // the copy's signature, for the test to change
-};
-
 }  // namespace
 
-// The answer depends only on the signer certificate's name, compared whole
-// and without regard to letter case.
-TEST(VerifySignature, ComparesTheSignerNameIgnoringCase) {
-    const std::wstring signedFile = SignedFile(L"signed.exe");
-    EXPECT_EQ(Verify(signedFile, kPublisherName), kPublisher);
-    EXPECT_EQ(Verify(signedFile, L"quorvel software"), kPublisher);
-    EXPECT_EQ(Verify(signedFile, L"QUORVEL SoftWare"), kPublisher);
-
-    EXPECT_EQ(Verify(signedFile, L"Halvard Tools"), kOtherPublisher);
-    EXPECT_EQ(Verify(signedFile, L"Quorvel"), kOtherPublisher) << "a prefix is another name";
-    EXPECT_EQ(Verify(signedFile, L"Quorvel Software "), kOtherPublisher);
-    EXPECT_EQ(Verify(signedFile, L"ReRidu Test Root"), kOtherPublisher)
-        << "the issuer's certificate travels in the signature but did not sign";
-}
-
-// Program information is optional: without it the name alone decides.
-TEST(VerifySignature, SignatureWithoutProgramInformationIsJudgedByName) {
-    const std::wstring file = SignedFile(L"no-program-info.exe");
-    EXPECT_EQ(Verify(file, L"quorvel SOFTWARE"), kPublisher);
-    EXPECT_EQ(Verify(file, L"Halvard Tools"), kOtherPublisher);
-}
-
-// A signature nested inside the first one does not count: only the first
-// signer names the publisher.
-TEST(VerifySignature, OnlyTheFirstSignerCounts) {
-    const std::wstring file = SignedFile(L"nested.exe");
-    EXPECT_EQ(Verify(file, kPublisherName), kPublisher);
-    EXPECT_EQ(Verify(file, L"Halvard Tools"), kOtherPublisher);
-}
-
-// Names outside ASCII reach the comparison whole, as wide text.
-TEST(VerifySignature, ComparesNamesBeyondAscii) {
-    const std::wstring file = SignedFile(L"unicode-name.exe");
-    EXPECT_EQ(Verify(file, L"\u014Ckami Soci\u00E9t\u00E9"), kPublisher);
-    EXPECT_EQ(Verify(file, L"\u014CKAMI SOCI\u00E9T\u00E9"), kPublisher);
-    EXPECT_EQ(Verify(file, L"Okami Societe"), kOtherPublisher);
-    EXPECT_EQ(Verify(file, L"\u014Ckami Soci\u00E9t"), kOtherPublisher);
-}
-
-// Only a signature embedded in the file counts: a program whose signature is
-// kept apart, in a file of its own beside it, is as unsigned as one never
-// signed.
-TEST(VerifySignature, FilesWithoutAnEmbeddedSignatureGiveZero) {
-    EXPECT_EQ(Verify(SignedFile(L"unsigned.exe"), kPublisherName), kNoReadableSignature);
-    EXPECT_EQ(Verify(SignedFile(L"detached.exe"), kPublisherName), kNoReadableSignature) << "signed in detached.p7";
-    EXPECT_EQ(Verify(SignedFile(L"no-such-file.exe"), kPublisherName), kNoReadableSignature);
-    EXPECT_EQ(Verify(SignedFile(L""), kPublisherName), kNoReadableSignature) << "a folder";
-}
-
-// Null or empty arguments are refused before any file is touched.
-TEST(VerifySignature, MissingArgumentsGiveOne) {
-    const std::wstring signedFile = SignedFile(L"signed.exe");
-    EXPECT_EQ(Verify(nullptr, kPublisherName), kMissingArgument);
+// The answer depends only on the first signer certificate's name, compared
+// whole, as wide text and without regard to letter case; program information
+// is optional. Only a signature embedded in the file counts, and null or empty
+// arguments are refused before any file is touched.
+TEST(VerifySignature, AnswersByTheFirstSignersName) {
+    struct Case {
+        const wchar_t* file;  // null: the argument itself is null
+        const wchar_t* name;
+        int expected;
+        const char* why;
+    };
+    const Case cases[] = {
+        {L"signed.exe", kPublisherName, kPublisher, ""},
+        {L"signed.exe", L"quorvel software", kPublisher, "letter case"},
+        {L"signed.exe", L"QUORVEL SoftWare", kPublisher, "letter case"},
+        {L"signed.exe", L"Halvard Tools", kOtherPublisher, ""},
+        {L"signed.exe", L"Quorvel", kOtherPublisher, "a prefix is another name"},
+        {L"signed.exe", L"Quorvel Software ", kOtherPublisher, "a longer name"},
+        {L"signed.exe", L"ReRidu Test Root", kOtherPublisher, "the issuer travels in the signature but did not sign"},
+        {L"no-program-info.exe", L"quorvel SOFTWARE", kPublisher, "without program information"},
+        {L"no-program-info.exe", L"Halvard Tools", kOtherPublisher, "without program information"},
+        {L"nested.exe", kPublisherName, kPublisher, "the nested signer does not count"},
+        {L"nested.exe", L"Halvard Tools", kOtherPublisher, "the nested signer does not count"},
+        {L"unicode-name.exe", L"\u014Ckami Soci\u00E9t\u00E9", kPublisher, "beyond ASCII"},
+        {L"unicode-name.exe", L"\u014CKAMI SOCI\u00E9T\u00E9", kPublisher, "beyond ASCII"},
+        {L"unicode-name.exe", L"Okami Societe", kOtherPublisher, "beyond ASCII"},
+        {L"unicode-name.exe", L"\u014Ckami Soci\u00E9t", kOtherPublisher, "beyond ASCII"},
+        {L"unsigned.exe", kPublisherName, kNoReadableSignature, ""},
+        {L"detached.exe", kPublisherName, kNoReadableSignature, "signed in detached.p7"},
+        {L"no-such-file.exe", kPublisherName, kNoReadableSignature, ""},
+        {L"", kPublisherName, kNoReadableSignature, "a folder"},
+        {L"signed.exe", nullptr, kMissingArgument, ""},
+        {L"signed.exe", L"", kMissingArgument, ""},
+        {L"no-such-file.exe", L"", kMissingArgument, "checked before opening"},
+        {nullptr, kPublisherName, kMissingArgument, ""},
+        {nullptr, nullptr, kMissingArgument, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << (c.file ? c.file : L"(null)") << ", " << (c.name ? c.name : L"(null)")
+                                          << ": " << c.why);
+        EXPECT_EQ(Verify(c.file ? SignedFile(c.file).c_str() : nullptr, c.name), c.expected);
+    }
     EXPECT_EQ(Verify(L"", kPublisherName), kMissingArgument);
-    EXPECT_EQ(Verify(signedFile.c_str(), nullptr), kMissingArgument);
-    EXPECT_EQ(Verify(signedFile.c_str(), L""), kMissingArgument);
-    EXPECT_EQ(Verify(nullptr, nullptr), kMissingArgument);
-    EXPECT_EQ(Verify(SignedFile(L"no-such-file.exe"), L""), kMissingArgument) << "checked before opening";
 }
 
-// Taking a signature apart and putting it back unchanged keeps its answer, so
-// the damage done by the tests below is the only change they see.
-TEST_F(SignedCopies, UnchangedCopyKeepsItsAnswer) {
-    EXPECT_EQ(VerifyChanged(kPublisherName), kPublisher);
-    EXPECT_EQ(VerifyChanged(L"Halvard Tools"), kOtherPublisher);
-}
-
-// The signer's certificate is found by issuer and serial number, not by its
-// place among the certificates the signature carries.
-TEST_F(SignedCopies, SignerCertificateIsFoundWhereverItStands) {
-    std::vector<DerElement>& certificates = ChildTagged(SignedData(signature_), 0xA0).children;
-    ASSERT_EQ(certificates.size(), 2u);
-    std::swap(certificates[0], certificates[1]);
-    EXPECT_EQ(VerifyChanged(kPublisherName), kPublisher);
-    EXPECT_EQ(VerifyChanged(L"ReRidu Test Root"), kOtherPublisher);
-}
-
-// A signer whose certificate the signature does not carry cannot be named.
-TEST_F(SignedCopies, SignerWithoutItsCertificateGivesZero) {
-    const DerElement intact = signature_;
-    {
-        SCOPED_TRACE("the signer's serial number matches no certificate");
-        FirstSigner(signature_).children.at(1).children.at(1).contents.back() ^= 0xFF;
-        EXPECT_EQ(VerifyChanged(kPublisherName), kNoReadableSignature);
-    }
-    {
-        SCOPED_TRACE("the signature carries no certificates");
-        signature_ = intact;
-        ChildTagged(SignedData(signature_), 0xA0).children.clear();
-        EXPECT_EQ(VerifyChanged(kPublisherName), kNoReadableSignature);
-    }
-}
-
-// A signature nobody signed has no first signer to name.
-TEST_F(SignedCopies, SignatureWithoutSignersGivesZero) {
-    SignerInfos(signature_).children.clear();
-    EXPECT_EQ(VerifyChanged(kPublisherName), kNoReadableSignature);
-}
-
-// Program information that is present but cannot be decoded makes the whole
-// signature unreadable, whatever the certificate's name.
-TEST_F(SignedCopies, MalformedProgramInformationGivesZero) {
-    const DerElement intact = signature_;
-    struct Damage {
+// Copies of signed.exe with one part of their signature changed on purpose.
+// Taking the signature apart and putting it back unchanged keeps its answer,
+// so each change is the only one a case sees.
+TEST(VerifySignature, AnswersForChangedSignatures) {
+    struct Change {
         const char* what;
         void (*apply)(DerElement& signature);
+        const wchar_t* name;
+        int expected;
     };
-    const Damage damages[] = {
-        {"a value that is not a sequence", [](DerElement& s) { ProgramInformationValue(s).tag = 0x04; }},
-        {"a part longer than the sequence that holds it",
+    const Change changes[] = {
+        {"none", [](DerElement&) {}, kPublisherName, kPublisher},
+        {"none", [](DerElement&) {}, L"Halvard Tools", kOtherPublisher},
+        // The signer's certificate is found by issuer and serial number, not by its place.
+        {"certificates swapped", [](DerElement& s) { SwapCertificates(s); }, kPublisherName, kPublisher},
+        {"certificates swapped", [](DerElement& s) { SwapCertificates(s); }, L"ReRidu Test Root", kOtherPublisher},
+        // A signer whose certificate the signature does not carry cannot be named.
+        {"the signer's serial number matches no certificate",
+         [](DerElement& s) { FirstSigner(s).children.at(1).children.at(1).contents.back() ^= 0xFF; }, kPublisherName,
+         kNoReadableSignature},
+        {"no certificates", [](DerElement& s) { ChildTagged(SignedData(s), 0xA0).children.clear(); }, kPublisherName,
+         kNoReadableSignature},
+        {"no signers", [](DerElement& s) { SignerInfos(s).children.clear(); }, kPublisherName, kNoReadableSignature},
+        // Program information that is there but cannot be decoded makes the whole signature unreadable.
+        {"program information that is not a sequence", [](DerElement& s) { ProgramInformationValue(s).tag = 0x04; },
+         kPublisherName, kNoReadableSignature},
+        {"a part of the program information longer than the sequence",
          [](DerElement& s) {
              DerElement& value = ProgramInformationValue(s);
              value.contents = EncodeContents(value);
              value.contents.at(1) = 0x7F;  // the length of the program name
              value.children.clear();
-         }},
-        {"no value at all", [](DerElement& s) { ProgramInformation(s).children.at(1).children.clear(); }},
+         },
+         kPublisherName, kNoReadableSignature},
+        {"program information without a value",
+         [](DerElement& s) { ProgramInformation(s).children.at(1).children.clear(); }, kPublisherName,
+         kNoReadableSignature},
+        // Only the program information is decoded: a garbled attribute of another type is left alone.
+        {"a garbled attribute of another type",
+         [](DerElement& s) {
+             DerElement& attribute = ProgramInformation(s);
+             attribute.children.at(0).contents.back() = 0x7F;  // 1.3.6.1.4.1.311.2.1.127
+             attribute.children.at(1).children.at(0).tag = 0x04;
+         },
+         kPublisherName, kPublisher},
     };
-    for (const Damage& damage : damages) {
-        SCOPED_TRACE(damage.what);
-        signature_ = intact;
-        damage.apply(signature_);
-        EXPECT_EQ(VerifyChanged(kPublisherName), kNoReadableSignature);
+    const SignedProgram program(ReadBytes(SignedFile(L"signed.exe")));
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        DerElement signature = program.signature();
+        change.apply(signature);
+        EXPECT_EQ(VerifyBytes(program.With(signature), change.name), change.expected);
     }
-}
-
-// Only the program information is decoded: a garbled attribute of any other
-// type is left alone.
-TEST_F(SignedCopies, OtherAttributesAreNotDecoded) {
-    DerElement& attribute = ProgramInformation(signature_);
-    attribute.children.at(0).contents.back() = 0x7F;  // 1.3.6.1.4.1.311.2.1.127
-    attribute.children.at(1).children.at(0).tag = 0x04;
-    EXPECT_EQ(VerifyChanged(kPublisherName), kPublisher);
 }
 
 // Damaged files give 0 and never crash the caller: cut anywhere, filled with

@@ -1,5 +1,5 @@
 #pragma once
-// A move-only owner of one open registry key.
+// One open registry key, owned.
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace shell_registration {
+#include "frame/unique_object.h"
 
 class RegistryKey {
 public:
@@ -18,13 +18,7 @@ public:
     // root\path, created with any missing parents, opened to set values only.
     [[nodiscard]] static std::optional<RegistryKey> CreateForValues(HKEY root, const std::wstring& path);
 
-    RegistryKey(RegistryKey&& other) noexcept;
-    RegistryKey& operator=(RegistryKey&& other) noexcept;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey();
-
-    HKEY get() const { return key_; }
+    HKEY get() const { return key_.get(); }
 
     // An empty name is the key's default value. Strings are set with a byte
     // count of twice their length: the terminating NUL is not counted.
@@ -37,12 +31,11 @@ public:
     // for an absent value, ERROR_MORE_DATA for a longer one, or another
     // error; *text changes only on success.
     [[nodiscard]] LONG ReadString(const std::wstring& name, std::size_t maxLength, std::wstring* text) const;
+    // A value of exactly four bytes, whatever its type, or nothing.
+    [[nodiscard]] std::optional<DWORD> ReadDword(const std::wstring& name) const;
 
 private:
     explicit RegistryKey(HKEY key) : key_(key) {}
-    void Close();
 
-    HKEY key_ = nullptr;
+    UniqueRegistryKey key_;
 };
-
-}  // namespace shell_registration

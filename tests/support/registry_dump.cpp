@@ -1,41 +1,22 @@
-#include "tests/shell_registration/registry_dump.h"
+#include "tests/support/registry_dump.h"
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace {
 
 std::string Printable(const wchar_t* text, std::size_t length) {
     std::string out;
     for (std::size_t i = 0; i < length; ++i) {
-        const wchar_t c = text[i];
-        if (c == L'\0') {
+        char escape[16];
+        if (text[i] == L'\0')
             out += "\\0";
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char escape[16];
-            std::snprintf(escape, sizeof escape, "\\x{%04X}", static_cast<unsigned>(c));
-            out += escape;
-        }
+        else if (text[i] >= 0x20 && text[i] < 0x7F)
+            out += static_cast<char>(text[i]);
+        else
+            out.append(escape, std::snprintf(escape, sizeof escape, "\\x{%04X}", static_cast<unsigned>(text[i])));
     }
     return out;
-}
-
-std::string Printable(const std::wstring& text) { return Printable(text.data(), text.size()); }
-
-std::string TypeName(DWORD type) {
-    switch (type) {
-        case REG_SZ:
-            return "REG_SZ";
-        case REG_EXPAND_SZ:
-            return "REG_EXPAND_SZ";
-        case REG_DWORD:
-            return "REG_DWORD";
-        default:
-            return "type " + std::to_string(type);
-    }
 }
 
 std::string StoredString(const std::wstring& key, const std::wstring& name, DWORD type, std::wstring text) {
@@ -47,20 +28,23 @@ std::string StoredString(const std::wstring& key, const std::wstring& name, DWOR
 }  // namespace
 
 std::string DumpLine(const std::wstring& key, const std::wstring& name, DWORD type, const BYTE* data, DWORD bytes) {
-    std::string line = Printable(key) + " : " + (name.empty() ? "@" : Printable(name)) + " = " + TypeName(type) +
-                       " " + std::to_string(bytes) + " ";
+    const char* const typeName = type == REG_SZ          ? "REG_SZ"
+                                 : type == REG_EXPAND_SZ ? "REG_EXPAND_SZ"
+                                 : type == REG_DWORD     ? "REG_DWORD"
+                                                         : nullptr;
+    std::string line = Printable(key.data(), key.size()) + " : " +
+                       (name.empty() ? "@" : Printable(name.data(), name.size())) + " = " +
+                       (typeName ? typeName : "type " + std::to_string(type)) + " " + std::to_string(bytes) + " ";
     if (type == REG_DWORD && bytes == sizeof(DWORD)) {
         DWORD number = 0;
         std::memcpy(&number, data, sizeof number);
         char hex[16];
-        std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(number));
-        return line + hex;
+        return line.append(hex, std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(number)));
     }
-    std::vector<wchar_t> text(bytes / sizeof(wchar_t));
+    std::wstring text(bytes / sizeof(wchar_t), L'\0');
     std::memcpy(text.data(), data, text.size() * sizeof(wchar_t));
-    line += "\"" + Printable(text.data(), text.size()) + "\"";
-    if (bytes % sizeof(wchar_t) != 0) line += " and an odd byte";
-    return line;
+    return line + "\"" + Printable(text.data(), text.size()) + "\"" +
+           (bytes % sizeof(wchar_t) ? " and an odd byte" : "");
 }
 
 std::string Sz(const std::wstring& key, const std::wstring& name, const std::wstring& text) {
@@ -75,4 +59,6 @@ std::string Dword(const std::wstring& key, const std::wstring& name, DWORD numbe
     return DumpLine(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
 }
 
-std::string EmptyKey(const std::wstring& key) { return Printable(key) + " (key without values or subkeys)"; }
+std::string EmptyKey(const std::wstring& key) {
+    return Printable(key.data(), key.size()) + " (key without values or subkeys)";
+}

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "frame/unique_object.h"
+
 class ScratchRegistry {
 public:
     ScratchRegistry();
@@ -16,8 +18,8 @@ public:
     ScratchRegistry(const ScratchRegistry&) = delete;
     ScratchRegistry& operator=(const ScratchRegistry&) = delete;
 
-    // Empty when the redirection is in place, else what went wrong.
-    const std::string& error() const { return error_; }
+    // Whether all three roots are redirected.
+    bool redirected() const { return redirected_ == 3; }
 
     // Every value under the three roots, and every key that has neither
     // values nor subkeys, one line each (see registry_dump.h), sorted.
@@ -27,17 +29,11 @@ public:
     void MakeClassesRootUnwritable();
 
 private:
-    struct Redirection {
-        HKEY predefined;
-        const char* name;
-        HKEY scratch;
-    };
-
-    HKEY base_ = nullptr;  // HKCU\Software\ReRiduTests\<unique name>, opened before the redirection
-    std::wstring basePath_;
-    std::vector<Redirection> redirections_;
-    HKEY deletedKey_ = nullptr;
-    std::string error_;
+    std::wstring basePath_;  // under HKCU\Software\ReRiduTests, made before the redirection
+    UniqueRegistryKey base_;
+    UniqueRegistryKey scratch_[3];  // in the order of kRoots
+    int redirected_ = 0;
+    UniqueRegistryKey deleted_;
 };
 
 // Test preparation against the (redirected) registry; each fails the test on
@@ -45,4 +41,5 @@ private:
 void CreateKey(HKEY root, const std::wstring& path);
 void SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text,
                DWORD type = REG_SZ);
-bool KeyExists(HKEY root, const std::wstring& path);
+// Sets the string values that dump lines show.
+void Install(const std::vector<std::string>& lines);

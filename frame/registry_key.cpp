@@ -1,11 +1,8 @@
-#include "shell_registration/registry_key.h"
+#include "frame/registry_key.h"
 
 #include <cwchar>
 #include <limits>
-#include <utility>
 #include <vector>
-
-namespace shell_registration {
 
 std::optional<RegistryKey> RegistryKey::Open(HKEY root, const std::wstring& path) {
     HKEY key = nullptr;
@@ -27,37 +24,20 @@ std::optional<RegistryKey> RegistryKey::CreateForValues(HKEY root, const std::ws
     return RegistryKey(key);
 }
 
-RegistryKey::RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-
-RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-        Close();
-        key_ = std::exchange(other.key_, nullptr);
-    }
-    return *this;
-}
-
-RegistryKey::~RegistryKey() { Close(); }
-
-void RegistryKey::Close() {
-    if (key_ != nullptr) RegCloseKey(key_);
-    key_ = nullptr;
-}
-
 bool RegistryKey::SetString(const std::wstring& name, const std::wstring& text, DWORD type) const {
     if (text.size() > std::numeric_limits<DWORD>::max() / sizeof(wchar_t)) return false;
     const auto bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    return RegSetValueExW(key_, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()), bytes) ==
+    return RegSetValueExW(get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()), bytes) ==
            ERROR_SUCCESS;
 }
 
 bool RegistryKey::SetDword(const std::wstring& name, DWORD number) const {
-    return RegSetValueExW(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+    return RegSetValueExW(get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                           sizeof number) == ERROR_SUCCESS;
 }
 
 bool RegistryKey::DeleteValue(const std::wstring& name) const {
-    return RegDeleteValueW(key_, name.c_str()) == ERROR_SUCCESS;
+    return RegDeleteValueW(get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 LONG RegistryKey::ReadString(const std::wstring& name, std::size_t maxLength, std::wstring* text) const {
@@ -67,7 +47,7 @@ LONG RegistryKey::ReadString(const std::wstring& name, std::size_t maxLength, st
     if (buffer.size() > std::numeric_limits<DWORD>::max() / sizeof(wchar_t)) return ERROR_INVALID_PARAMETER;
     auto bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
     const LONG result =
-        RegQueryValueExW(key_, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &bytes);
+        RegQueryValueExW(get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &bytes);
     if (result != ERROR_SUCCESS) return result;
     const std::size_t length = wcsnlen(buffer.data(), buffer.size());
     if (length > maxLength) return ERROR_MORE_DATA;
@@ -75,4 +55,12 @@ LONG RegistryKey::ReadString(const std::wstring& name, std::size_t maxLength, st
     return ERROR_SUCCESS;
 }
 
-}  // namespace shell_registration
+std::optional<DWORD> RegistryKey::ReadDword(const std::wstring& name) const {
+    DWORD number = 0;
+    DWORD bytes = sizeof number;
+    if (RegQueryValueExW(get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &bytes) !=
+            ERROR_SUCCESS ||
+        bytes != sizeof number)
+        return std::nullopt;
+    return number;
+}
