@@ -25,13 +25,10 @@ struct PerlCase {
 
 // Perl answers a match with its spans as Spans writes them (with
 // global, group 0 of every match), and a substitution with
-// "count:rewritten text in hex". Cases Perl refuses are skipped, and so are
+// "count:rewritten text". Cases Perl refuses are skipped, and so are
 // ours that ran out of steps. Reports the first disagreements to the running
 // test and returns how many answers were compared.
 using OurAnswer = std::function<std::string(const PerlCase& c, unsigned mode)>;
 std::size_t CompareWithPerl(const std::vector<PerlCase>& cases, const OurAnswer& ours);
-
-// The bytes as lower-case hex digits.
-std::string Hex(const std::string& bytes);
 
 }  // namespace regex_test

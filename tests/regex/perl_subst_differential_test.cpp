@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "regex/bad_regexpr.h"
 #include "regex/rpattern.h"
 #include "tests/regex/perl_oracle.h"
 #include "tests/regex/random_cases.h"
+#include "tests/regex/regex_test_support.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ const char* const kPatterns[] = {
 
 class ReplacementGenerator : public regex_test::RandomCases {
 public:
-    explicit ReplacementGenerator(unsigned seed) : RandomCases(seed) {}
+    using RandomCases::RandomCases;
 
     std::string Replacement(unsigned capturing_groups) {
         std::string out;
@@ -114,16 +114,8 @@ TEST(PerlSubstDifferential, RandomReplacementsAgreeWithPerl) {
         cases.push_back(c);
     }
     const std::size_t compared = regex_test::CompareWithPerl(cases, [](const regex_test::PerlCase& c, unsigned mode) {
-        try {
-            regex::rpattern pattern(c.pattern, c.flags | (c.global ? regex::flag_global : 0), mode);
-            pattern.set_substitution(*c.replacement);
-            std::string text = c.subject;
-            regex::subst_results results;
-            const std::size_t count = pattern.substitute(text, results);
-            return std::to_string(count) + ":" + regex_test::Hex(text);
-        } catch (const regex::bad_regexpr& e) {
-            return std::string("error: ") + e.what();
-        }
+        const regex::RegexFlags global = c.global ? regex::flag_global : 0;
+        return regex_test::Substituted(c.pattern, c.flags | global, mode, *c.replacement, c.subject);
     });
     EXPECT_GT(compared, cases.size() * 2);
 }

@@ -80,6 +80,21 @@ inline std::string CStringSpans(const std::string& pattern, regex::RegexFlags fl
     return SpansOver<const char*>(pattern, flags, mode, subject, std::strlen(subject), limits);
 }
 
+// A substitution as "count:rewritten text", or "error: message".
+template <class It = std::string::const_iterator>
+std::string Substituted(const std::string& pattern, regex::RegexFlags flags, unsigned mode,
+                        const std::string& replacement, std::string text) {
+    try {
+        regex::basic_rpattern<It> compiled(pattern, flags, mode);
+        compiled.set_substitution(replacement);
+        regex::basic_subst_results<It> results;
+        const std::size_t count = compiled.substitute(text, results);
+        return std::to_string(count) + ":" + text;
+    } catch (const regex::bad_regexpr& e) {
+        return std::string("error: ") + e.what();
+    }
+}
+
 inline std::string SpansWithin(const std::string& pattern, regex::RegexFlags flags, unsigned mode,
                                const std::string& subject, std::uint64_t steps) {
     regex::match_limits limits;

@@ -23,20 +23,7 @@ constexpr regex::RegexFlags FIRST = regex::flag_first_backrefs;
 constexpr regex::RegexFlags ALL = regex::flag_all_backrefs;
 constexpr regex::RegexFlags N = regex::flag_normalize;
 
-// "count:rewritten text", or "error: message".
-template <class It = std::string::const_iterator>
-std::string Substituted(const std::string& pattern, regex::RegexFlags flags, unsigned mode,
-                        const std::string& replacement, std::string text) {
-    try {
-        regex::basic_rpattern<It> compiled(pattern, flags, mode);
-        compiled.set_substitution(replacement);
-        regex::basic_subst_results<It> results;
-        const std::size_t count = compiled.substitute(text, results);
-        return std::to_string(count) + ":" + text;
-    } catch (const regex::bad_regexpr& e) {
-        return std::string("error: ") + e.what();
-    }
-}
+using regex_test::Substituted;
 
 struct SubstCase {
     std::string pattern;
