@@ -1,12 +1,12 @@
 // Reads arbitrary UTF-16 text (two bytes a code unit), so the scanner, the
 // dispatcher and its frame stack all see the input, with callbacks that skip
 // structures as the input's length chooses. A broken promise of the reader
-// to its callers (see balance_checker.h) is a crash.
+// to its callers (see recording_callbacks.h) is a crash.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "tests/json/balance_checker.h"
+#include "tests/json/recording_callbacks.h"
 #include "ult/json/character_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     (void)tableBuilt;
     std::wstring text;
     for (size_t i = 0; i + 1 < size; i += 2) text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-    if (!json_test::BalanceChecker(static_cast<unsigned>(size)).Check(text).empty()) std::abort();
+    json_test::Recorder recorder(static_cast<unsigned>(size));
+    recorder.Parse(text);
+    if (!recorder.broken().empty()) std::abort();
     return 0;
 }
