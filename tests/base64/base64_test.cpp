@@ -144,30 +144,19 @@ TEST_P(Base64Test, DecoderSkipsEverythingOutsideTheAlphabet) {
     EXPECT_EQ(codec.Decode("Zm9vY"), "foo") << "one leftover character adds nothing";
     EXPECT_EQ(codec.Decode("Z"), "");
     EXPECT_EQ(codec.Decode("-_.!~*"), "") << "no URL-safe alphabet";
-
-    // Every byte value outside the alphabet, spread through a long encoding.
-    std::string junk;
-    for (int c = 0; c < 256; ++c)
-        if (!std::isalnum(c) && c != '+' && c != '/') junk += static_cast<char>(c);
-    std::mt19937 random(3);
-    const std::string bytes = RandomBytes(5000, random);
-    const std::string clean = codec.Encode(bytes);
-    std::string noisy;
-    for (char c : clean) {
-        if (random() % 3 == 0) noisy += junk[random() % junk.size()];
-        noisy += c;
-    }
-    EXPECT_EQ(codec.Decode(noisy), bytes);
 }
 
 TEST_P(Base64Test, DecoderSkipsRunsOfAnyLengthAtAnyPlace) {
     // Runs between groups, inside them, across vector blocks, and longer
-    // than a block; a run's bytes are the same or all different.
+    // than a block; a run's bytes are the same or all different, and every
+    // byte value outside the alphabet shows up.
     Harness codec(GetParam());
     std::mt19937 random(4);
     const std::string bytes = RandomBytes(3000, random);
     const std::string clean = codec.Encode(bytes);
-    const std::string junk = "\r\n =\t\x80\xff-.\x01*";
+    std::string junk = "\r";
+    for (int c = 0; c < 256; ++c)
+        if (!std::isalnum(c) && c != '+' && c != '/' && c != '\r') junk += static_cast<char>(c);
     for (size_t stride : {1, 2, 3, 4, 5, 7, 8, 12, 15, 16, 17, 31, 32, 33, 48, 64, 100, 2048}) {
         for (size_t run : {1, 2, 3, 4, 5, 15, 16, 17, 33, 70}) {
             std::string noisy;
