@@ -1,35 +1,26 @@
-// Random patterns and subjects, matched here in every mode and by Perl
-// (/usr/bin/perl, one batch process), must give the same spans.
-//
-// The generator stays inside the part of the language where this engine and
-// Perl mean the same thing. Left out, and why:
+// Random patterns and subjects, matched here in every mode and by Perl,
+// must give the same spans. The generator stays where this engine and Perl
+// mean the same thing. Left out, and why:
 //   - bare inline modifiers such as (?i): here they change only their own
-//     empty group; in Perl the rest of the enclosing group;
-//   - \n, \t and the other control escapes: here they are letters unless
+//     empty group, in Perl the rest of the enclosing group;
+//   - \n, \t and the other control escapes: letters here unless
 //     flag_normalize is set;
-//   - ^ under flag_multiline after a line feed that ends the text: Perl does
-//     not match there (subjects never end in a line feed under /m);
 //   - a capturing group repeated with a minimum of 0 inside another repeated
-//     group: Perl unsets a group that its own quantifier repeated no times,
-//     here the record keeps its earlier iteration's span;
-//   - a repeated group whose body can match empty: the two engines stop such
+//     group: Perl unsets it when its own quantifier repeated it no times,
+//     here it keeps its earlier iteration's span;
+//   - a repeated group whose body can match empty: the engines stop such
 //     loops after different numbers of empty iterations;
-//   - look-behind bodies of varying width, and backreferences inside them:
-//     Perl refuses most of them;
-//   - x mode (patterns hold no white space, so it would change nothing),
-//     {,n} (older Perls read it literally), and \Q...\E (Perl applies it when
-//     the pattern is interpolated, not in the regex itself);
-//   - (?R) only where something has been consumed before it, since Perl
-//     rejects a recursion that could loop without consuming;
+//   - look-behind bodies of varying width, and backreferences in them, which
+//     Perl mostly refuses; (?R) before anything is consumed, which it rejects;
+//   - x mode (patterns hold no white space), {,n} (older Perls read it
+//     literally), \Q...\E (Perl applies it to the pattern's text);
 //   - captures inside negative look-arounds: Perl may leave them set from a
 //     body that failed;
-//   - conditionals with a branch that can match empty, and look-aheads
-//     whose body can: Perl's start-class optimization then skips start
-//     positions where only the empty match fits;
-//   - a backreference followed by a digit: \21 reads as one number, and the
+//   - conditionals with a branch that can match empty, and look-aheads whose
+//     body can: Perl's start-class optimization skips starts where only the
+//     empty match fits;
+//   - a backreference followed by a digit, read as one number, where the
 //     engines decide differently whether it is a reference or octal.
-// Perl runs with /a so that classes and case-insensitivity are ASCII only,
-// like the C library in its default locale.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -14,7 +14,8 @@
 namespace regex_test {
 
 // A match, or with a replacement a substitution; global as m//g or s///g.
-// Perl compiles the pattern as a qr// under /a with the flags' i, m and s.
+// Perl compiles the pattern as a qr// under /a with the flags' i, m and s:
+// classes and case are ASCII only, like the C library's default locale.
 struct PerlCase {
     std::string pattern;
     regex::RegexFlags flags = 0;

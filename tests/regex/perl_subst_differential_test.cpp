@@ -1,22 +1,16 @@
 // Substitutions with random replacements over random subjects, once and
-// globally, must rewrite the text as Perl's s/// and s///g do.
-//
-// Replacements stay where the two languages agree: group references, $&,
-// $` and $', the case changes, and escaped characters. Left out, and why:
+// globally, must rewrite the text as Perl's s/// and s///g do. Replacements
+// stay where the two languages agree: group references, $&, $` and $', the
+// case changes, and escaped characters. Left out, and why:
 //   - \u and \l before anything but literal text: used up here by an empty
 //     piece, while Perl lets them reach the next character;
 //   - \u and \l inside a \U or \L run: here the one character is changed
-//     after the run, so \U\lab gives aB; Perl changes the whole text last;
-//   - a \U or \L inside another: Perl nests them and each \E ends one, here
-//     the new run replaces the old and \E ends it;
+//     after the run (\U\lab gives aB), Perl changes the whole text last;
+//   - a \U or \L inside another: Perl nests them, here the new run replaces
+//     the old;
 //   - \Q: Perl quotes the text (adds backslashes), here it is literal;
 //   - digits right after a group reference: Perl reads $12 as one number
-//     whatever the group count; the control escapes (\n, \t): letters here
-//     unless flag_normalize is set;
-//   - ^ under flag_multiline after a line feed that ends the text: Perl does
-//     not match there (subjects never end in a line feed under /m).
-// Perl runs with /a so that classes and case are ASCII only, like the C
-// library in its default locale.
+//     whatever the group count.
 #include <gtest/gtest.h>
 
 #include <string>
