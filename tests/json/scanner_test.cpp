@@ -27,21 +27,17 @@ TEST(Scanner, ReadsMembersWithBareNamesSingleQuotesAndAllScalarKinds) {
     ExpectTraces({
         {L"{'name':'a',port:80}", "{ name='a' port=#80(80) }"},
         {L"{\"x\":true,'y':false,z:null}", "{ x=true y=false z=null }"},
-        {L"{a1-b_2:3}", "{ a1-b_2=#3(3) }"},
         {L"{\"a\":\"it's\",'b':'say \"hi\"'}", "{ a='it's' b='say\\u0020\"hi\"' }"},
         {L"{ 'a' :\t1 ,\r\n b : 2 }", "{ a=#1(1) b=#2(2) }"},
         {L"{a:{},b:1}", "{ a:{ } b=#1(1) }"},
         {L"{a:[1,{b:2},[3]],c:{d:[]}}", "{ a:[ =#1(1) { b=#2(2) } [ =#3(3) ] ] c:{ d:[ ] } }"},
-        {L"{a:1,a:2}", "{ a=#1(1) a=#2(2) }"},
     });
 }
 
 TEST(Scanner, DropsValuesThatAreNotScalars) {
     ExpectTraces({
         {L"{'x':maybe}", "{ }"},
-        {L"{'x':True}", "{ }"},
         {L"{a:,b:1}", "{ b=#1(1) }"},
-        {L"{a:}", "{ }"},
     });
 }
 
@@ -50,11 +46,9 @@ TEST(Scanner, ReportsStructuralErrorsAndSkipsTheOffendingCharacter) {
         {L"{'a':1 'b':2}", "{ !7 b=#2(2) }"},
         {L"{x:maybe y:1}", "{ !9 y=#1(1) }"},
         {L"{1:2}", "{ !1 !2 !3 }"},
-        {L"{a 1}", "{ !3 }"},
         {L"{'':1}", "{ !3 =#1(1) }"},
         {L"{'a'", "{ !4 }"},
         {L"{a:1]}", "{ !4 a=#1(1) }"},
-        {L"{a:{b:1}[}", "{ a:{ b=#1(1) } !8 }"},
         {L"{'list':[true]}", "{ list:[ !9 !10 !11 !12 ] }"},
         {L"[:}]", "[ !1 !2 ]"},
         {L"{a:{} b:1}", "{ a:{ } b=#1(1) }"},
@@ -65,7 +59,6 @@ TEST(Scanner, ReadsNumbersTheWayTheyAreWritten) {
     ExpectTraces({
         {L"{'v':-12.5e1}", "{ v=#-12.5e1(-125) }"},
         {L"{'v':007}", "{ !6 !7 v=#0(0) }"},
-        {L"{'v':07}", "{ !6 v=#0(0) }"},
         {L"[-,0.5,1e,1E+2,-0,25e+1,0e5]",
          "[ =#-(-0) =#0.5(0.5) =#1e(1) =#1E+2(100) =#-0(-0) =#25e+1(250) =#0e5(0) ]"},
         {L"[1 2]", "[ =#2(2) ]"},
@@ -78,11 +71,9 @@ TEST(Scanner, ProcessesEscapesAndLeavesEverythingElseUnchanged) {
         {L"{s:'\\u0041\\uZZZZ\\'\\n\\/\\q'}", "{ s='A\\u0000'\\u000A/q' }"},
         {L"{s:'\\b\\f\\r\\t\\\\'}", "{ s='\\u0008\\u000C\\u000D\\u0009\\' }"},
         {L"{e:'\\uD83D\\uDE00\\u00e9'}", "{ e='\\uD83D\\uDE00\\u00E9' }"},
-        {L"{s:'raw\ttab'}", "{ s='raw\\u0009tab' }"},
         {L"{'s':'\\u004", "{ !8 }"},
         {L"{'s':'\\u0041", "{ !8 }"},
         {L"{'s':'x\\", "{ }"},
-        {L"{'s':'open", "{ }"},
     });
 }
 
@@ -90,7 +81,6 @@ TEST(Scanner, JoinsElementsThatHaveNoCommaBetweenThem) {
     ExpectTraces({
         {L"['a' 'b']", "[ ='ab' ]"},
         {L"[1'a']", "[ ='1a' ]"},
-        {L"['a' 1]", "[ =#1(1) ]"},
         {L"[1 [2]]", "[ [ !4 =#2(2) ] ]"},
         {L"[1 {'a':2}]", "[ !3 { a=#2(2) } ]"},
     });
@@ -100,7 +90,6 @@ TEST(Scanner, ReadsEveryTopLevelValueAndSkipsWhatLiesBetween) {
     ExpectTraces({
         {L"{'a':1}x{'b':2} [3]", "{ a=#1(1) } { b=#2(2) } [ =#3(3) ]"},
         {L"junk 'text' 42 : }", ""},
-        {L"", ""},
     });
 }
 
@@ -108,19 +97,13 @@ TEST(Scanner, ClosesWhatTheTextLeavesOpenInnermostFirst) {
     ExpectTraces({
         {L"{'a':1", "{ }"},
         {L"{a:[{b:1", "{ a:[ { } ] }"},
-        {L"[[[", "[ [ [ ] ] ]"},
     });
 }
 
-TEST(Scanner, TakesNulAndNonAsciiAsWordCharacters) {
-    const std::wstring withNul(L"{a\0b:1}", 7);
-    EXPECT_EQ(ScanTrace(withNul), "{ a\\u0000b=#1(1) }");
+TEST(Scanner, TakesNulAndNonAsciiAsWordCharactersAndReadsOnlyTheLengthGiven) {
+    EXPECT_EQ(ScanTrace(std::wstring(L"{a\0b:1}", 7)), "{ a\\u0000b=#1(1) }");
     EXPECT_EQ(ScanTrace(L"{\u043A\u043B:'\u00e9'}"), "{ \\u043A\\u043B='\\u00E9' }");
-}
-
-TEST(Scanner, ReadsOnlyWithinTheLengthItIsGiven) {
-    const std::wstring text = L"{a:1}{b:2}";
-    EXPECT_EQ(ScanTrace(text.data(), 5), "{ a=#1(1) }");
+    EXPECT_EQ(ScanTrace(L"{a:1}{b:2}", 5), "{ a=#1(1) }");
     EXPECT_EQ(ScanTrace(nullptr, 0), "");
 }
 
