@@ -51,7 +51,6 @@ TEST_P(SubstituteTest, GroupReferences) {
         {R"((\w+) (\w+))", 0, "$2 $1", "hello world", "1:world hello"},
         {"b", 0, "[$`|$&|$']", "abc", "1:a[a|b|c]c"},
         {"(a)(b)(c)(d)(e)", 0, "$12", "abcde", "1:a2"},                // the longest number that names a group
-        {"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", 0, "$10", "abcdefghij", "1:j"},
         {"(?:x)(y)", 0, "<$1>", "xy", "1:<y>"},                        // only capturing groups count
         {"(a)|b", 0, "[$1]", "b", "1:[]"},                             // a group that did not take part
         {"a(?=(b))", 0, "$1", "ab", "1:bb"},                           // a capture inside a look-ahead
@@ -67,7 +66,6 @@ TEST_P(SubstituteTest, EscapesAndQuotation) {
         {"a", N, R"(\a\e\f\n\r\v)", "a", "1:\a\x1b\f\n\r\v"},
         {"a", N, R"(\\n)", "a", "1:\\n"},                               // an escaped backslash, then n
         {"a", N, R"(\\\\)", "a", "1:\\"},                               // four become two, then one
-        {"a", N, R"(\$\q)", "a", "1:$q"},
         {"a", 0, "x\0y"s, "a", "1:x\0y"s},
         {"\0"s, G, "-", "a\0b\0"s, "2:a-b-"},
         {"a", 0, "\xff\\\xfe", "a", "1:\xff\xfe"},
@@ -77,7 +75,6 @@ TEST_P(SubstituteTest, EscapesAndQuotation) {
 TEST_P(SubstituteTest, CaseChanges) {
     Check({
         {"(\\w+)", 0, R"(\u\L$1)", "hELLO", "1:Hello"},                // the run first, then the one character
-        {"(\\w+) (\\w+)", 0, R"(\l$1 \U$2)", "ABC def", "1:aBC DEF"},
         {"x", 0, R"(\Uab\Lcd\Eef)", "x", "1:ABcdef"},
         {"x", 0, R"(\u\Eab)", "x", "1:Ab"},                             // \E leaves a pending change
         {"x", 0, "\\U1\xe9", "x", "1:1\xe9"},                           // the C library's case, not a locale's
@@ -93,7 +90,6 @@ TEST_P(SubstituteTest, GlobalSubstitutionStepsOverEmptyMatches) {
         {"a", G, "bb", "aXa", "2:bbXbb"},
         {"x*", G, "-", "abc", "4:-a-b-c-"},
         {"a*", G, "-", "baaac", "4:-b--c-"},                           // empty again after a non-empty match
-        {"a*?", G, "-", "aa", "5:-----"},
         {"\\b", G, "|", "ab cd", "4:|ab| |cd|"},
         {"^", G | M, "> ", "a\nb\n", "3:> a\n> b\n> "},
         {"$", G, "!", "a\n", "2:a!\n!"},
@@ -109,7 +105,6 @@ TEST_P(SubstituteTest, MatchesAreFoundInTheTextAsItWas) {
         {"(?<=a)b", G | NB, "a", "abbb", "1:aabb"},
         {"\\bx", G | NB, "y", "xxx", "1:yxx"},
         {"^x", G | M | NB, "\n", "xx", "1:\nx"},
-        {"(b)", G | NB, "$1$1", "abab", "2:abbabb"},
     });
 }
 
