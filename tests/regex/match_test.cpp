@@ -90,7 +90,7 @@ TEST_P(MatchTest, Quantifiers) {
     });
 }
 
-TEST_P(MatchTest, GroupsAndAlternation) {
+TEST_P(MatchTest, GroupsAlternationAndBackreferences) {
     Check({
         {"(a|ab)(c|bcd)(d*)", 0, "abcd", "0-4 0-1 1-4 4-4"},  // alternatives in order, not longest first
         {"(a)|b", 0, "b", "0-1 -"},
@@ -98,11 +98,6 @@ TEST_P(MatchTest, GroupsAndAlternation) {
         {"(a|(b))+", 0, "ba", "0-2 1-2 0-1"},
         {"()", 0, "x", "0-0 0-0"},
         {"", 0, "", "0-0"},
-    });
-}
-
-TEST_P(MatchTest, Backreferences) {
-    Check({
         {R"((?:x)(y)\1)", 0, "xyy", "0-3 1-2"},             // numbers count capturing groups only
         {R"((a)|b\1)", 0, "b", "nomatch"},
         {R"(()\1x)", 0, "x", "0-1 0-0"},
@@ -117,6 +112,7 @@ TEST_P(MatchTest, Anchors) {
         {"^b", M, "a\nb", "2-3"},
         {"^", M, "a\n", "0-0"},
         {"a$", 0, "a\n", "0-1"},
+        {"a$", 0, "a\nb", "nomatch"},
         {"a$", M, "a\nb", "0-1"},
         {"a\\Z", 0, "a\n", "0-1"},
         {"a\\z", 0, "a\n", "nomatch"},
@@ -141,16 +137,11 @@ TEST_P(MatchTest, LookAround) {
     });
 }
 
-TEST_P(MatchTest, AtomicGroups) {
+TEST_P(MatchTest, AtomicGroupsConditionalsAndRecursion) {
     Check({
         {"(?>a*)a", 0, "aaa", "nomatch"},
         {"(?>(a))b|(a)c", 0, "ac", "0-2 - 0-1"},  // records of an abandoned atomic group go back
         {"(?>a|ab)c", 0, "abc", "nomatch"},
-    });
-}
-
-TEST_P(MatchTest, Conditionals) {
-    Check({
         {"(a)?(?(1)b|c)", 0, "c", "0-1 -"},
         {"(a)?(b)?(?(2)c|d)", 0, "bc", "0-2 - 0-1"},  // the condition tests group 2
         {"(?(?<=a)b|c)", 0, "ab", "1-2"},
@@ -158,11 +149,6 @@ TEST_P(MatchTest, Conditionals) {
         {"(?(?=(a))ab|a)", 0, "ac", "nomatch"},     // decided once: the no branch is not tried
         {"(?(?<=(a|ba))x|y)", 0, "bay", "nomatch"},
         {"(x)?(?(1)a|b)+", 0, "xaa", "0-3 0-1"},
-    });
-}
-
-TEST_P(MatchTest, Recursion) {
-    Check({
         {R"(\((?:[^()]|(?R))*\))", 0, "x(a(b)c)y", "1-8"},
         {"(?R)", 0, "abc", "nomatch"},           // recursing with nothing consumed never ends
         {"a|(?R)b", 0, "b", "nomatch"},
@@ -214,7 +200,7 @@ TEST_P(MatchTest, CharacterSets) {
     });
 }
 
-TEST_P(MatchTest, GlobalMatching) {
+TEST_P(MatchTest, GlobalAndRightmostSearch) {
     Check({
         {"a*", G, "bbb", "3-3"},                          // the records of the last match
         {"a*", G | FIRST, "aXa", "0-1 1-1 2-3 3-3"},     // an empty match may follow a non-empty one
@@ -223,11 +209,6 @@ TEST_P(MatchTest, GlobalMatching) {
         {"\\b", G | FIRST, "ab cd", "0-0 2-2 3-3 5-5"},
         {"a|()", G | FIRST, "ab", "0-1 1-1 2-2"},
         {"c|", G | FIRST, "abc", "0-0 1-1 2-3 3-3"},
-    });
-}
-
-TEST_P(MatchTest, RightmostSearch) {
-    Check({
         {"a", G | FIRST | R, "aXa", "2-3"},
         {"x*", G | FIRST | R, "abc", "3-3"},
         {"b|", G | FIRST | R, "ab", "2-2"},
@@ -299,17 +280,5 @@ TEST_P(MatchTest, PointerTextEndsAtTheFirstNul) {
 
 INSTANTIATE_TEST_SUITE_P(AllModes, MatchTest, ::testing::ValuesIn(regex_test::kModes),
                          regex_test::ModeParamName);
-
-TEST(MatchStart, SearchesFromTheStartButSeesTheTextBeforeIt) {
-    const regex::rpattern pattern("\\bb|^a");
-    regex::match_results results;
-    const std::string text = "ab b";
-    pattern.match(text, results, 1);
-    EXPECT_EQ(regex_test::Describe(results), "3-4");  // \b and ^ see the text before position 1
-    pattern.match(text, results, 0, 2);
-    EXPECT_EQ(regex_test::Describe(results), "0-1");
-    pattern.match(text, results, 9);
-    EXPECT_EQ(regex_test::Describe(results), "nomatch");
-}
 
 }  // namespace

@@ -25,7 +25,6 @@ std::string Hex(const std::string& bytes) {
     return out;
 }
 
-
 // Reads "pattern subject flags global [replacement]" per line, all but the
 // flags and global in hex, and prints one answer after another, each ended
 // by a NUL.
@@ -36,11 +35,8 @@ binmode DATA;
 binmode STDOUT;
 sub compile_case {
     my ($p, $f) = @_;
-    my $mods = "a";
-    $mods .= "i" if $f =~ /i/;
-    $mods .= "m" if $f =~ /m/;
-    $mods .= "s" if $f =~ /s/;
-    return eval "qr/\$p/$mods";
+    $f =~ tr/-//d;
+    return eval "qr/\$p/a$f";
 }
 sub spans {
     my ($re, $s, $g) = @_;
