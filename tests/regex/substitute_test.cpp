@@ -46,7 +46,7 @@ protected:
     }
 };
 
-TEST_P(SubstituteTest, GroupReferences) {
+TEST_P(SubstituteTest, ReplacementStrings) {
     Check({
         {R"((\w+) (\w+))", 0, "$2 $1", "hello world", "1:world hello"},
         {"b", 0, "[$`|$&|$']", "abc", "1:a[a|b|c]c"},
@@ -55,11 +55,6 @@ TEST_P(SubstituteTest, GroupReferences) {
         {"(a)|b", 0, "[$1]", "b", "1:[]"},                             // a group that did not take part
         {"a(?=(b))", 0, "$1", "ab", "1:bb"},                           // a capture inside a look-ahead
         {"x", G, "$`", "axbx", "2:aabaxb"},                             // always from the start of the text
-    });
-}
-
-TEST_P(SubstituteTest, EscapesAndQuotation) {
-    Check({
         {"a", 0, R"(\$1)", "a", "1:$1"},
         {"a", 0, R"(\Q$1\U\E$&)", "a", "1:$1\\Ua"},
         {"a", 0, R"(\U\Qb\Ec)", "a", "1:Bc"},                          // \E ends the quotation and the run
@@ -69,11 +64,6 @@ TEST_P(SubstituteTest, EscapesAndQuotation) {
         {"a", 0, "x\0y"s, "a", "1:x\0y"s},
         {"\0"s, G, "-", "a\0b\0"s, "2:a-b-"},
         {"a", 0, "\xff\\\xfe", "a", "1:\xff\xfe"},
-    });
-}
-
-TEST_P(SubstituteTest, CaseChanges) {
-    Check({
         {"(\\w+)", 0, R"(\u\L$1)", "hELLO", "1:Hello"},                // the run first, then the one character
         {"x", 0, R"(\Uab\Lcd\Eef)", "x", "1:ABcdef"},
         {"x", 0, R"(\u\Eab)", "x", "1:Ab"},                             // \E leaves a pending change
@@ -85,7 +75,7 @@ TEST_P(SubstituteTest, CaseChanges) {
     });
 }
 
-TEST_P(SubstituteTest, GlobalSubstitutionStepsOverEmptyMatches) {
+TEST_P(SubstituteTest, GlobalSubstitutionStepsOverEmptyMatchesInTheTextAsItWas) {
     Check({
         {"a", G, "bb", "aXa", "2:bbXbb"},
         {"x*", G, "-", "abc", "4:-a-b-c-"},
@@ -94,13 +84,8 @@ TEST_P(SubstituteTest, GlobalSubstitutionStepsOverEmptyMatches) {
         {"^", G | M, "> ", "a\nb\n", "3:> a\n> b\n> "},
         {"$", G, "!", "a\n", "2:a!\n!"},
         {"a", R, "b", "aXa", "1:aXb"},
-    });
-}
-
-TEST_P(SubstituteTest, MatchesAreFoundInTheTextAsItWas) {
-    // A replacement never becomes what a later match looks back at, with or
-    // without a copy of the text.
-    Check({
+        // A replacement never becomes what a later match looks back at, with or
+        // without a copy of the text.
         {"(?<=a)b", G, "a", "abbb", "1:aabb"},
         {"(?<=a)b", G | NB, "a", "abbb", "1:aabb"},
         {"\\bx", G | NB, "y", "xxx", "1:yxx"},
