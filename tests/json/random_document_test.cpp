@@ -96,12 +96,7 @@ private:
 
     std::wstring Number() {
         std::wstring number = Pick(0, 1) ? L"-" : L"";
-        if (Pick(0, 3) == 0) {
-            number += L"0";
-        } else {
-            number += static_cast<wchar_t>(L'1' + Pick(0, 8));
-            for (int n = Pick(0, 6); n > 0; --n) number += static_cast<wchar_t>(L'0' + Pick(0, 9));
-        }
+        number += Pick(0, 3) == 0 ? L"0" : std::to_wstring(Pick(1, 9999999));
         if (Pick(0, 2) == 0) number += L"." + std::to_wstring(Pick(0, 999));
         if (Pick(0, 3) == 0) number += std::wstring(Pick(0, 1) ? L"e" : L"E") + (Pick(0, 1) ? L"-" : L"+") +
                                        std::to_wstring(Pick(0, 20));

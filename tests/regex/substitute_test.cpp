@@ -150,18 +150,6 @@ TEST(SubstituteResults, KeepTheRecordsAGlobalMatchWould) {
     }
 }
 
-TEST(SetSubstitution, KeepsThePreviousReplacementOnError) {
-    regex::rpattern pattern("(a)", regex::flag_normalize);
-    pattern.set_substitution("\\t$1");
-    EXPECT_EQ(pattern.substitution(), "\t$1");
-    EXPECT_THROW(pattern.set_substitution("$2"), regex::bad_regexpr);
-    EXPECT_EQ(pattern.substitution(), "\t$1");
-    regex::subst_results results;
-    std::string text = "xa";
-    EXPECT_EQ(pattern.substitute(text, results), 1u);
-    EXPECT_EQ(text, "x\ta");
-}
-
 TEST(Substitute, StepLimitLeavesTheTextAlone) {
     regex::rpattern pattern("(a|aa)*[cd]", regex::flag_global);
     pattern.set_substitution("x");
