@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(CompileTable, WidthsAndAnchoring) {
+TEST(CompileTable, WidthsAnchoringAndGroupCounts) {
     constexpr std::size_t inf = ~std::size_t{0};
     const struct {
         const char* pattern;
@@ -37,9 +37,6 @@ TEST(CompileTable, WidthsAndAnchoring) {
         EXPECT_EQ(compiled.max_width(), c.max) << c.pattern;
         EXPECT_EQ(compiled.anchored(), c.anchored) << c.pattern;
     }
-}
-
-TEST(CompileTable, GroupCounts) {
     const regex::rpattern compiled("(a)(?:b)(?>c)(?(1)d)(?=(e))(?i)");
     EXPECT_EQ(compiled.group_count(), 7u);    // group 0, six more: (?=...) has no number
     EXPECT_EQ(compiled.capture_count(), 3u);  // group 0, (a), (e)

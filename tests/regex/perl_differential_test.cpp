@@ -46,9 +46,6 @@ public:
     }
 
 private:
-    template <std::size_t N>
-    const char* OneOf(const char* const (&choices)[N]) { return choices[Below(N)]; }
-
     // min_width receives a lower bound of what the result can match.
     std::string Alternation(int depth, bool in_loop, std::size_t& min_width) {
         std::string out;

@@ -40,8 +40,7 @@ public:
         std::string out;
         bool after_reference = false;  // literal text must not continue a $ token
         bool in_run = false;           // after \U or \L, before \E
-        const std::size_t tokens = Below(6);
-        for (std::size_t i = 0; i < tokens; ++i) {
+        for (std::size_t tokens = Below(6); tokens > 0; --tokens) {
             switch (Below(9)) {
                 case 0:
                 case 1:
@@ -53,12 +52,10 @@ public:
                     out += "$" + std::to_string(1 + Below(capturing_groups));
                     after_reference = true;
                     break;
-                case 3: {
-                    static const char* const specials[] = {"$&", "$`", "$'"};
-                    out += specials[Below(3)];
+                case 3:
+                    out += OneOf({"$&", "$`", "$'"});
                     after_reference = true;
                     break;
-                }
                 case 4:
                 case 5: {
                     static const char* const runs[] = {"\\U", "\\L", "\\E"};
@@ -73,24 +70,20 @@ public:
                     out += Literal(after_reference);
                     after_reference = false;
                     break;
-                default: {
-                    static const char* const escaped[] = {"\\\\", "\\$", "\\-", "\\."};
-                    out += escaped[Below(4)];
+                default:
+                    out += OneOf({"\\\\", "\\$", "\\-", "\\."});
                     after_reference = false;
-                }
             }
         }
         return out;
     }
 
 private:
-
     // Letters and punctuation that mean the same in both languages.
     std::string Literal(bool after_reference) {
         static const char alphabet[] = "xyzXYZ -.";
         std::string s = after_reference ? "-" : "";
-        const std::size_t n = 1 + Below(3);
-        for (std::size_t i = 0; i < n; ++i) s += alphabet[Below(sizeof alphabet - 1)];
+        for (std::size_t n = 1 + Below(3); n > 0; --n) s += alphabet[Below(sizeof alphabet - 1)];
         return s;
     }
 };

@@ -21,11 +21,7 @@ namespace regex_test {
 inline constexpr unsigned kModes[] = {regex::mode_recursive, regex::mode_iterative, regex::mode_mixed};
 
 inline std::string ModeName(unsigned mode) {
-    switch (mode) {
-        case regex::mode_recursive: return "recursive";
-        case regex::mode_iterative: return "iterative";
-        default: return "mixed";
-    }
+    return mode == regex::mode_recursive ? "recursive" : mode == regex::mode_iterative ? "iterative" : "mixed";
 }
 
 // Names a test instantiated over the modes.

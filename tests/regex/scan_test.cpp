@@ -44,8 +44,7 @@ public:
 
 // The vector widths this processor can scan with.
 std::vector<bool> Widths() {
-    if (cpu::Has(cpu::Feature::kAvx2)) return {false, true};
-    return {false};
+    return cpu::Has(cpu::Feature::kAvx2) ? std::vector<bool>{false, true} : std::vector<bool>{false};
 }
 
 // finder.find and find_last must answer, on every range, the first and last
