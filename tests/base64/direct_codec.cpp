@@ -40,11 +40,3 @@ std::vector<Base64Codec> PortableCodecs() {
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Portable, Base64Test, ::testing::ValuesIn(PortableCodecs()), CodecName);
-
-TEST(Base64KernelChoice, TheFastestSupportedKernelServesThePublicFunctions) {
-    const std::vector<const base64::Kernel*> supported = base64::SupportedKernels();
-    ASSERT_FALSE(supported.empty());
-    EXPECT_EQ(supported.front(), &base64::kScalarKernel) << "every CPU runs the scalar kernel";
-    EXPECT_EQ(&base64::ChosenKernel(), supported.back());
-    for (const base64::Kernel* kernel : supported) ::testing::Test::RecordProperty(kernel->name, "supported");
-}

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base64/base64.h"
 #include "base64/kernel.h"
+#include "tests/base64/kernel_run.h"
 
 namespace {
 
@@ -62,30 +62,11 @@ struct KernelRun {
     std::string encoded, decoded, decodedNoisy;
 };
 
-std::string Encoded(const base64::Kernel& kernel, const std::string& bytes) {
-    const auto n = static_cast<std::uint32_t>(bytes.size());
-    std::string text(*base64::EncodedSizeBound(n), '\0');
-    const int written =
-        base64::EncodeWith(kernel, reinterpret_cast<const unsigned char*>(bytes.data()), n,
-                           reinterpret_cast<unsigned char*>(text.data()), static_cast<std::uint32_t>(text.size()));
-    text.resize(static_cast<size_t>(written));
-    return text;
-}
-
-std::string Decoded(const base64::Kernel& kernel, const std::string& text) {
-    const auto n = static_cast<std::uint32_t>(text.size());
-    std::string bytes(*base64::DecodedSizeBound(n), '\0');
-    const int written = base64::DecodeWith(kernel, text.data(), n, reinterpret_cast<unsigned char*>(bytes.data()),
-                                           static_cast<std::uint32_t>(bytes.size()));
-    bytes.resize(static_cast<size_t>(written));
-    return bytes;
-}
-
 void RunKernel(void* argument) {
     KernelRun& run = *static_cast<KernelRun*>(argument);
-    run.encoded = Encoded(*run.kernel, run.bytes);
-    run.decoded = Decoded(*run.kernel, run.encoded);
-    run.decodedNoisy = Decoded(*run.kernel, run.noisyText);
+    run.encoded = base64_test::EncodedWith(*run.kernel, run.bytes).value_or("refused");
+    run.decoded = base64_test::DecodedWith(*run.kernel, run.encoded).value_or("refused");
+    run.decodedNoisy = base64_test::DecodedWith(*run.kernel, run.noisyText).value_or("refused");
 }
 
 }  // namespace
@@ -94,7 +75,7 @@ TEST(Base64StackAlignment, EveryKernelGivesTheSameBytesOnAnyStackAlignment) {
     std::mt19937 random(5);
     std::string bytes(5000, '\0');
     for (char& b : bytes) b = static_cast<char>(random());
-    const std::string text = Encoded(base64::kScalarKernel, bytes);
+    const std::string text = *base64_test::EncodedWith(base64::kScalarKernel, bytes);
     std::string noisyText;
     for (char c : text) {
         // Bytes below "+": none is in the alphabet.

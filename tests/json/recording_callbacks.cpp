@@ -4,36 +4,65 @@
 
 namespace json_test {
 
-void RecordingObject::error(const ult::json::json_position& position) {
-    recorder_.Log(name_ + "!" + std::to_string(position.remaining));
+void RecordedNode::Heard() {
+    if (ends > 0 && !root) recorder.Broke(name + " heard an event after its end");
 }
+
+void RecordedNode::Log(const std::string& entry) {
+    Heard();
+    recorder.Log(name + entry);
+}
+
+void RecordedNode::Error(const ult::json::json_position& position) {
+    Log("!" + std::to_string(position.remaining));
+    if (position.remaining < 0 || static_cast<std::size_t>(position.remaining) > recorder.length())
+        recorder.Broke("an error outside the text");
+}
+
+void RecordedNode::Value(const std::string& entry, const ult::json::json_value& value) {
+    Log(entry + "=" + Describe(value));
+    if (value.type == ult::json::value_type::none) recorder.Broke("a scalar without a type");
+}
+
+void RecordedNode::End() {
+    Log(".end");
+    ++ends;
+}
+
 ult::json::object_callback* RecordingObject::member_object(const std::wstring& key) {
-    return recorder_.ObjectFor(Narrow(key));
+    Heard();
+    return recorder.ObjectFor(Narrow(key));
 }
 ult::json::array_callback* RecordingObject::member_array(const std::wstring& key) {
-    return recorder_.ArrayFor(Narrow(key));
+    Heard();
+    return recorder.ArrayFor(Narrow(key));
 }
 void RecordingObject::member_value(const std::wstring& key, const ult::json::json_value& value) {
-    recorder_.Log(name_ + "." + Narrow(key) + "=" + Describe(value));
+    Value("." + Narrow(key), value);
 }
-void RecordingObject::end() { recorder_.Log(name_ + ".end"); }
-void RecordingObject::child_end() { recorder_.Log(name_ + ".child_end"); }
 
-void RecordingArray::error(const ult::json::json_position& position) {
-    recorder_.Log(name_ + "!" + std::to_string(position.remaining));
+ult::json::array_callback* RecordingArray::element_array() {
+    Heard();
+    return recorder.ArrayFor(name + "[]");
 }
-ult::json::array_callback* RecordingArray::element_array() { return recorder_.ArrayFor(name_ + "[]"); }
-ult::json::object_callback* RecordingArray::element_object() { return recorder_.ObjectFor(name_ + "[]"); }
-void RecordingArray::element_value(const ult::json::json_value& value) {
-    recorder_.Log(name_ + "[]=" + Describe(value));
+ult::json::object_callback* RecordingArray::element_object() {
+    Heard();
+    return recorder.ObjectFor(name + "[]");
 }
-void RecordingArray::end() { recorder_.Log(name_ + ".end"); }
-void RecordingArray::child_end() { recorder_.Log(name_ + ".child_end"); }
 
-std::string Recorder::Parse(const std::wstring& text) {
+std::string Recorder::Parse(const wchar_t* text, std::size_t length) {
     log_.clear();
+    broken_.clear();
+    objects_.clear();
+    arrays_.clear();
+    length_ = length;
     RecordingObject root(*this, "root");
-    ult::json::parse_object(text.data(), text.size(), &root);
+    root.root = true;
+    ult::json::parse_object(text, length, &root);
+    for (const RecordingObject& node : objects_)
+        if (node.ends != 1) Broke(node.name + " ended " + std::to_string(node.ends) + " times");
+    for (const RecordingArray& node : arrays_)
+        if (node.ends != 1) Broke(node.name + " ended " + std::to_string(node.ends) + " times");
     return log_;
 }
 
@@ -42,14 +71,21 @@ void Recorder::Log(const std::string& entry) {
     log_ += entry;
 }
 
+void Recorder::Broke(const std::string& promise) {
+    if (broken_.empty()) broken_ = promise;
+}
+
+bool Recorder::Wants(const std::string& name) {
+    if (random_) return std::uniform_int_distribution<int>(0, 3)(*random_) != 0;
+    return wanted_.count("*") > 0 || wanted_.count(name) > 0;
+}
+
 RecordingObject* Recorder::ObjectFor(const std::string& name) {
-    if (!Wants(name)) return nullptr;
-    return &objects_.emplace_back(*this, name);
+    return Wants(name) ? &objects_.emplace_back(*this, name) : nullptr;
 }
 
 RecordingArray* Recorder::ArrayFor(const std::string& name) {
-    if (!Wants(name)) return nullptr;
-    return &arrays_.emplace_back(*this, name);
+    return Wants(name) ? &arrays_.emplace_back(*this, name) : nullptr;
 }
 
 }  // namespace json_test

@@ -4,10 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/json/recording_callbacks.h"
 #include "tests/json/trace.h"
-#include "ult/json/character_table.h"
 
-using json_test::IsBalanced;
 using json_test::ScanTrace;
 
 namespace {
@@ -24,42 +23,16 @@ void ExpectTraces(const std::vector<Golden>& table) {
 
 }  // namespace
 
-TEST(CharacterTable, ClassifiesAsciiByTableAndEverythingElseAsWord) {
-    using ult::json::char_class;
-    using ult::json::classify;
-    EXPECT_EQ(classify(L' '), char_class::blank);
-    EXPECT_EQ(classify(L'\b'), char_class::blank);
-    EXPECT_EQ(classify(L'\f'), char_class::blank);
-    EXPECT_EQ(classify(L'\v'), char_class::word) << "vertical tab is not a blank";
-    EXPECT_EQ(classify(L'-'), char_class::number_start);
-    EXPECT_EQ(classify(L'+'), char_class::word);
-    EXPECT_EQ(classify(L'.'), char_class::word);
-    EXPECT_EQ(classify(L'\''), char_class::quote);
-    EXPECT_EQ(classify(L'"'), char_class::quote);
-    EXPECT_EQ(classify(L'\0'), char_class::word);
-    EXPECT_EQ(classify(static_cast<wchar_t>(0x7B + 0x80)), char_class::word) << "no aliasing above 127";
-    EXPECT_EQ(classify(static_cast<wchar_t>(0xFF5B)), char_class::word) << "fullwidth brace";
-}
-
-TEST(Scanner, ReadsMembersWithBareNamesSingleQuotesAndAllScalarKinds) {
+TEST(Scanner, ReadsMembersWithBareNamesSingleQuotesAndScalarValuesOnly) {
     ExpectTraces({
         {L"{'name':'a',port:80}", "{ name='a' port=#80(80) }"},
         {L"{\"x\":true,'y':false,z:null}", "{ x=true y=false z=null }"},
-        {L"{a1-b_2:3}", "{ a1-b_2=#3(3) }"},
         {L"{\"a\":\"it's\",'b':'say \"hi\"'}", "{ a='it's' b='say\\u0020\"hi\"' }"},
         {L"{ 'a' :\t1 ,\r\n b : 2 }", "{ a=#1(1) b=#2(2) }"},
         {L"{a:{},b:1}", "{ a:{ } b=#1(1) }"},
         {L"{a:[1,{b:2},[3]],c:{d:[]}}", "{ a:[ =#1(1) { b=#2(2) } [ =#3(3) ] ] c:{ d:[ ] } }"},
-        {L"{a:1,a:2}", "{ a=#1(1) a=#2(2) }"},
-    });
-}
-
-TEST(Scanner, DropsValuesThatAreNotScalars) {
-    ExpectTraces({
         {L"{'x':maybe}", "{ }"},
-        {L"{'x':True}", "{ }"},
         {L"{a:,b:1}", "{ b=#1(1) }"},
-        {L"{a:}", "{ }"},
     });
 }
 
@@ -68,39 +41,29 @@ TEST(Scanner, ReportsStructuralErrorsAndSkipsTheOffendingCharacter) {
         {L"{'a':1 'b':2}", "{ !7 b=#2(2) }"},
         {L"{x:maybe y:1}", "{ !9 y=#1(1) }"},
         {L"{1:2}", "{ !1 !2 !3 }"},
-        {L"{a 1}", "{ !3 }"},
         {L"{'':1}", "{ !3 =#1(1) }"},
         {L"{'a'", "{ !4 }"},
         {L"{a:1]}", "{ !4 a=#1(1) }"},
-        {L"{a:{b:1}[}", "{ a:{ b=#1(1) } !8 }"},
         {L"{'list':[true]}", "{ list:[ !9 !10 !11 !12 ] }"},
         {L"[:}]", "[ !1 !2 ]"},
         {L"{a:{} b:1}", "{ a:{ } b=#1(1) }"},
     });
 }
 
-TEST(Scanner, ReadsNumbersTheWayTheyAreWritten) {
+TEST(Scanner, ReadsNumbersAsWrittenAndStringsWithTheirEscapes) {
     ExpectTraces({
         {L"{'v':-12.5e1}", "{ v=#-12.5e1(-125) }"},
         {L"{'v':007}", "{ !6 !7 v=#0(0) }"},
-        {L"{'v':07}", "{ !6 v=#0(0) }"},
         {L"[-,0.5,1e,1E+2,-0,25e+1,0e5]",
          "[ =#-(-0) =#0.5(0.5) =#1e(1) =#1E+2(100) =#-0(-0) =#25e+1(250) =#0e5(0) ]"},
         {L"[1 2]", "[ =#2(2) ]"},
         {L"[1e999999999999999999999]", "[ =#1e999999999999999999999(inf) ]"},
-    });
-}
-
-TEST(Scanner, ProcessesEscapesAndLeavesEverythingElseUnchanged) {
-    ExpectTraces({
         {L"{s:'\\u0041\\uZZZZ\\'\\n\\/\\q'}", "{ s='A\\u0000'\\u000A/q' }"},
         {L"{s:'\\b\\f\\r\\t\\\\'}", "{ s='\\u0008\\u000C\\u000D\\u0009\\' }"},
         {L"{e:'\\uD83D\\uDE00\\u00e9'}", "{ e='\\uD83D\\uDE00\\u00E9' }"},
-        {L"{s:'raw\ttab'}", "{ s='raw\\u0009tab' }"},
         {L"{'s':'\\u004", "{ !8 }"},
         {L"{'s':'\\u0041", "{ !8 }"},
         {L"{'s':'x\\", "{ }"},
-        {L"{'s':'open", "{ }"},
     });
 }
 
@@ -108,43 +71,30 @@ TEST(Scanner, JoinsElementsThatHaveNoCommaBetweenThem) {
     ExpectTraces({
         {L"['a' 'b']", "[ ='ab' ]"},
         {L"[1'a']", "[ ='1a' ]"},
-        {L"['a' 1]", "[ =#1(1) ]"},
         {L"[1 [2]]", "[ [ !4 =#2(2) ] ]"},
         {L"[1 {'a':2}]", "[ !3 { a=#2(2) } ]"},
     });
 }
 
-TEST(Scanner, ReadsEveryTopLevelValueAndSkipsWhatLiesBetween) {
+TEST(Scanner, ReadsEveryTopLevelValueAndClosesWhatTheTextLeavesOpen) {
     ExpectTraces({
         {L"{'a':1}x{'b':2} [3]", "{ a=#1(1) } { b=#2(2) } [ =#3(3) ]"},
         {L"junk 'text' 42 : }", ""},
-        {L"", ""},
-    });
-}
-
-TEST(Scanner, ClosesWhatTheTextLeavesOpenInnermostFirst) {
-    ExpectTraces({
         {L"{'a':1", "{ }"},
         {L"{a:[{b:1", "{ a:[ { } ] }"},
-        {L"[[[", "[ [ [ ] ] ]"},
     });
 }
 
-TEST(Scanner, TakesNulAndNonAsciiAsWordCharacters) {
-    const std::wstring withNul(L"{a\0b:1}", 7);
-    EXPECT_EQ(ScanTrace(withNul), "{ a\\u0000b=#1(1) }");
+TEST(Scanner, TakesNulAndNonAsciiAsWordCharactersAndReadsOnlyTheLengthGiven) {
+    EXPECT_EQ(ScanTrace(std::wstring(L"{a\0b:1}", 7)), "{ a\\u0000b=#1(1) }");
     EXPECT_EQ(ScanTrace(L"{\u043A\u043B:'\u00e9'}"), "{ \\u043A\\u043B='\\u00E9' }");
-}
-
-TEST(Scanner, ReadsOnlyWithinTheLengthItIsGiven) {
-    const std::wstring text = L"{a:1}{b:2}";
-    EXPECT_EQ(ScanTrace(text.data(), 5), "{ a=#1(1) }");
+    EXPECT_EQ(ScanTrace(L"{a:1}{b:2}", 5), "{ a=#1(1) }");
     EXPECT_EQ(ScanTrace(nullptr, 0), "");
 }
 
 // The same documents cut at every length, each copy in a buffer of exactly
-// that size so the sanitizers catch a read past the end: the events stay
-// balanced whatever the cut.
+// that size so the sanitizers catch a read past the end: the reader keeps
+// its promises whatever the cut.
 TEST(Scanner, StaysBalancedAndInBoundsWhereverTheTextIsCut) {
     const std::vector<std::wstring> documents = {
         L"{'name':'a',port:80,'list':[{id:'1',host:\"h\"},[1,2.5e-3,'x\\u0041'],true],o:{p:{}}}",
@@ -154,8 +104,9 @@ TEST(Scanner, StaysBalancedAndInBoundsWhereverTheTextIsCut) {
         for (size_t length = 0; length <= document.size(); ++length) {
             std::unique_ptr<wchar_t[]> exact(new wchar_t[length == 0 ? 1 : length]);
             std::copy(document.begin(), document.begin() + static_cast<std::ptrdiff_t>(length), exact.get());
-            const std::string trace = ScanTrace(exact.get(), length);
-            ASSERT_TRUE(IsBalanced(trace)) << json_test::Narrow(document.substr(0, length)) << " -> " << trace;
+            json_test::Recorder recorder(static_cast<unsigned>(length));
+            recorder.Parse(exact.get(), length);
+            ASSERT_EQ(recorder.broken(), "") << json_test::Narrow(document.substr(0, length));
         }
     }
 }

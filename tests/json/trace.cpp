@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <sstream>
-#include <vector>
 
 #include "ult/json/json_callback.h"
 #include "ult/json/json_scanner.h"
@@ -79,21 +78,5 @@ std::string ScanTrace(const wchar_t* text, size_t length) {
 }
 
 std::string ScanTrace(const std::wstring& text) { return ScanTrace(text.data(), text.size()); }
-
-bool IsBalanced(const std::string& trace) {
-    std::vector<char> open;
-    std::istringstream events(trace);
-    std::string event;
-    while (events >> event) {
-        const char last = event.back();
-        if (last == '{' || last == '[') {
-            open.push_back(last);
-        } else if (event == "}" || event == "]") {
-            if (open.empty() || open.back() != (event == "}" ? '{' : '[')) return false;
-            open.pop_back();
-        }
-    }
-    return open.empty();
-}
 
 }  // namespace json_test

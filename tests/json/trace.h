@@ -21,7 +21,4 @@ std::string Describe(const ult::json::json_value& value);
 std::string ScanTrace(const wchar_t* text, size_t length);
 std::string ScanTrace(const std::wstring& text);
 
-// True when every begin has its end, properly nested.
-bool IsBalanced(const std::string& trace);
-
 }  // namespace json_test

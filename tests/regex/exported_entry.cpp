@@ -2,8 +2,8 @@
 // out as MSVC lays out an object with one virtual function: a pointer to a
 // table whose slot 0 takes the object in ECX on i686 and pops its argument.
 #include "frame/reridu_exports.h"
-#include "host/library.h"
 #include "tests/regex/entry_harness.h"
+#include "tests/support/library_exports.h"
 
 namespace {
 
@@ -27,14 +27,9 @@ MatchSpan* RERIDU_THISCALL AllocateFromStore(AllocatorObject* self, int count) {
 
 constexpr AllocatorTable kTable = {AllocateFromStore};
 
-ReriduLibrary& Library() {
-    static ReriduLibrary library;
-    return library;
-}
-
 bool ExportedMatch(const char* text, int textLength, const char* pattern, int patternLength, SpanStore* store,
                    unsigned flags) {
-    static auto* const match = Library().Get<decltype(RegexMatch)>("RegexMatch");
+    static auto* const match = RERIDU_EXPORT(RegexMatch);
     AllocatorObject object{&kTable, store};
     return match(text, textLength, pattern, patternLength,
                  store != nullptr ? reinterpret_cast<IRegexResultAllocator*>(&object) : nullptr, flags);
@@ -43,7 +38,7 @@ bool ExportedMatch(const char* text, int textLength, const char* pattern, int pa
 int ExportedSubstitute(const char* text, int textLength, const char* pattern, int patternLength,
                        const char* replacement, int replacementLength, char* outBuffer, unsigned* outLength,
                        unsigned flags) {
-    static auto* const substitute = Library().Get<decltype(RegexSubstitute)>("RegexSubstitute");
+    static auto* const substitute = RERIDU_EXPORT(RegexSubstitute);
     return substitute(text, textLength, pattern, patternLength, replacement, replacementLength, outBuffer, outLength,
                       flags);
 }

@@ -1,6 +1,5 @@
-// Faults found while building the engine, and faults of the design it was
-// built from, each pinned by the case that showed it. Every case runs in all
-// three modes.
+// Faults this engine once had, each pinned by the case that showed it.
+// Every case runs in all three modes.
 #include <gtest/gtest.h>
 
 #include <string>

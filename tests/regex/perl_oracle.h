@@ -1,7 +1,11 @@
 #pragma once
-// Perl as the oracle of the differential tests: one process per batch of
-// cases, a line in and a line out per case.
+// Perl as the oracle of the differential tests: every case goes to one Perl
+// process (/usr/bin/perl) in a single batch, and each answer is compared
+// with ours in every matcher mode.
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,34 +13,23 @@
 
 namespace regex_test {
 
-inline constexpr const char* kPerl = "/usr/bin/perl";
+// A match, or with a replacement a substitution; global as m//g or s///g.
+// Perl compiles the pattern as a qr// under /a with the flags' i, m and s:
+// classes and case are ASCII only, like the C library's default locale.
+struct PerlCase {
+    std::string pattern;
+    regex::RegexFlags flags = 0;
+    std::string subject;
+    bool global = false;
+    std::optional<std::string> replacement;
+};
 
-// The bytes as lower-case hex digits: cases reach Perl as text, whatever their bytes.
-std::string Hex(const std::string& bytes);
-
-// The start of every script: byte-clean input and output, and
-// compile_case(PATTERN, FLAGS), the pattern as a qr// under /a with the
-// flags' i, m and s, or undef when Perl refuses it.
-inline constexpr const char* kPerlPrelude = R"perl(
-use strict;
-no warnings;
-binmode STDIN;
-binmode STDOUT;
-sub compile_case {
-    my ($p, $f) = @_;
-    my $mods = "a";
-    $mods .= "i" if $f =~ /i/;
-    $mods .= "m" if $f =~ /m/;
-    $mods .= "s" if $f =~ /s/;
-    return eval "qr/\$p/$mods";
-}
-)perl";
-
-// The flags compile_case reads: "-" and then i, m and s for those set.
-std::string FlagLetters(regex::RegexFlags flags);
-
-// Runs kPerlPrelude and then script with one input line per entry of lines; returns Perl's output
-// lines (no line ends). A failing run is reported to the running test.
-std::vector<std::string> RunPerl(const std::string& script, const std::vector<std::string>& lines);
+// Perl answers a match with its spans as Spans writes them (with
+// global, group 0 of every match), and a substitution with
+// "count:rewritten text". Cases Perl refuses are skipped, and so are
+// ours that ran out of steps. Reports the first disagreements to the running
+// test and returns how many answers were compared.
+using OurAnswer = std::function<std::string(const PerlCase& c, unsigned mode)>;
+std::size_t CompareWithPerl(const std::vector<PerlCase>& cases, const OurAnswer& ours);
 
 }  // namespace regex_test

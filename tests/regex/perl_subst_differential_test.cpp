@@ -1,54 +1,27 @@
 // Substitutions with random replacements over random subjects, once and
-// globally, must rewrite the text as Perl's s/// and s///g do.
-//
-// Replacements stay where the two languages agree: group references, $&,
-// $` and $', the case changes, and escaped characters. Left out, and why:
+// globally, must rewrite the text as Perl's s/// and s///g do. Replacements
+// stay where the two languages agree: group references, $&, $` and $', the
+// case changes, and escaped characters. Left out, and why:
 //   - \u and \l before anything but literal text: used up here by an empty
 //     piece, while Perl lets them reach the next character;
 //   - \u and \l inside a \U or \L run: here the one character is changed
-//     after the run, so \U\lab gives aB; Perl changes the whole text last;
-//   - a \U or \L inside another: Perl nests them and each \E ends one, here
-//     the new run replaces the old and \E ends it;
+//     after the run (\U\lab gives aB), Perl changes the whole text last;
+//   - a \U or \L inside another: Perl nests them, here the new run replaces
+//     the old;
 //   - \Q: Perl quotes the text (adds backslashes), here it is literal;
 //   - digits right after a group reference: Perl reads $12 as one number
-//     whatever the group count; the control escapes (\n, \t): letters here
-//     unless flag_normalize is set;
-//   - ^ under flag_multiline after a line feed that ends the text: Perl does
-//     not match there (subjects never end in a line feed under /m).
-// Perl runs with /a so that classes and case are ASCII only, like the C
-// library in its default locale.
+//     whatever the group count.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "regex/bad_regexpr.h"
 #include "regex/rpattern.h"
 #include "tests/regex/perl_oracle.h"
 #include "tests/regex/random_cases.h"
 #include "tests/regex/regex_test_support.h"
 
 namespace {
-
-using regex_test::FlagLetters;
-
-// Reads "pattern subject flags global replacement" per line (all but flags
-// and global in hex) and prints the count and the rewritten text in hex.
-constexpr const char* kPerlScript = R"perl(
-while (my $line = <STDIN>) {
-    chomp $line;
-    my ($p, $s, $f, $g, $r) = split / /, $line, -1;
-    $p = pack("H*", $p);
-    $s = pack("H*", $s);
-    $r = pack("H*", $r);
-    my $re = compile_case($p, $f);
-    if (!defined $re) { print "perl-error\n"; next; }
-    my $count = eval "\$s =~ s/\$re/$r/" . ($g ? "g" : "");
-    if ($@) { print "perl-error\n"; next; }
-    print(($count || 0) . ":" . unpack("H*", $s) . "\n");
-}
-)perl";
 
 // Patterns with groups that match or stay out, matches that can be empty,
 // anchors and classes.
@@ -61,14 +34,13 @@ const char* const kPatterns[] = {
 
 class ReplacementGenerator : public regex_test::RandomCases {
 public:
-    explicit ReplacementGenerator(unsigned seed) : RandomCases(seed) {}
+    using RandomCases::RandomCases;
 
     std::string Replacement(unsigned capturing_groups) {
         std::string out;
         bool after_reference = false;  // literal text must not continue a $ token
         bool in_run = false;           // after \U or \L, before \E
-        const std::size_t tokens = Below(6);
-        for (std::size_t i = 0; i < tokens; ++i) {
+        for (std::size_t tokens = Below(6); tokens > 0; --tokens) {
             switch (Below(9)) {
                 case 0:
                 case 1:
@@ -80,12 +52,10 @@ public:
                     out += "$" + std::to_string(1 + Below(capturing_groups));
                     after_reference = true;
                     break;
-                case 3: {
-                    static const char* const specials[] = {"$&", "$`", "$'"};
-                    out += specials[Below(3)];
+                case 3:
+                    out += OneOf({"$&", "$`", "$'"});
                     after_reference = true;
                     break;
-                }
                 case 4:
                 case 5: {
                     static const char* const runs[] = {"\\U", "\\L", "\\E"};
@@ -100,55 +70,29 @@ public:
                     out += Literal(after_reference);
                     after_reference = false;
                     break;
-                default: {
-                    static const char* const escaped[] = {"\\\\", "\\$", "\\-", "\\."};
-                    out += escaped[Below(4)];
+                default:
+                    out += OneOf({"\\\\", "\\$", "\\-", "\\."});
                     after_reference = false;
-                }
             }
         }
         return out;
     }
 
 private:
-
     // Letters and punctuation that mean the same in both languages.
     std::string Literal(bool after_reference) {
         static const char alphabet[] = "xyzXYZ -.";
         std::string s = after_reference ? "-" : "";
-        const std::size_t n = 1 + Below(3);
-        for (std::size_t i = 0; i < n; ++i) s += alphabet[Below(sizeof alphabet - 1)];
+        for (std::size_t n = 1 + Below(3); n > 0; --n) s += alphabet[Below(sizeof alphabet - 1)];
         return s;
     }
 };
 
-struct Case {
-    std::string pattern;
-    regex::RegexFlags flags;
-    std::string subject;
-    bool global;
-    std::string replacement;
-};
-
-std::string Ours(const Case& c, unsigned mode) {
-    try {
-        regex::rpattern pattern(c.pattern, c.flags | (c.global ? regex::flag_global : 0), mode);
-        pattern.set_substitution(c.replacement);
-        std::string text = c.subject;
-        regex::subst_results results;
-        const std::size_t count = pattern.substitute(text, results);
-        return std::to_string(count) + ":" + regex_test::Hex(text);
-    } catch (const regex::bad_regexpr& e) {
-        return std::string("error: ") + e.what();
-    }
-}
-
 TEST(PerlSubstDifferential, RandomReplacementsAgreeWithPerl) {
-    ASSERT_TRUE(std::filesystem::exists(regex_test::kPerl)) << "the differential test needs " << regex_test::kPerl;
     ReplacementGenerator generator(20240612);
-    std::vector<Case> cases;
+    std::vector<regex_test::PerlCase> cases;
     for (int i = 0; i < 6000; ++i) {
-        Case c;
+        regex_test::PerlCase c;
         c.pattern = kPatterns[generator.Below(sizeof kPatterns / sizeof kPatterns[0])];
         c.flags = generator.Flags();
         c.subject = generator.Subject((c.flags & regex::flag_multiline) != 0);
@@ -156,30 +100,10 @@ TEST(PerlSubstDifferential, RandomReplacementsAgreeWithPerl) {
         c.replacement = generator.Replacement(regex::rpattern(c.pattern).capture_count() - 1);
         cases.push_back(c);
     }
-    std::vector<std::string> lines;
-    for (const Case& c : cases)
-        lines.push_back(regex_test::Hex(c.pattern) + ' ' + regex_test::Hex(c.subject) + ' ' + FlagLetters(c.flags) +
-                        ' ' + (c.global ? '1' : '0') + ' ' + regex_test::Hex(c.replacement));
-    const std::vector<std::string> perl = regex_test::RunPerl(kPerlScript, lines);
-    ASSERT_EQ(perl.size(), cases.size());
-
-    std::size_t compared = 0;
-    int failures = 0;
-    for (std::size_t i = 0; i < cases.size() && failures < 20; ++i) {
-        const Case& c = cases[i];
-        if (perl[i] == "perl-error") continue;
-        for (unsigned mode : regex_test::kModes) {
-            const std::string ours = Ours(c, mode);
-            ++compared;
-            if (ours != perl[i]) {
-                ++failures;
-                ADD_FAILURE() << "pattern " << c.pattern << " flags " << FlagLetters(c.flags) << " subject \""
-                              << c.subject << "\" replacement " << c.replacement << (c.global ? " global" : "")
-                              << " mode " << regex_test::ModeName(mode) << ": ours " << ours << ", perl " << perl[i];
-                break;
-            }
-        }
-    }
+    const std::size_t compared = regex_test::CompareWithPerl(cases, [](const regex_test::PerlCase& c, unsigned mode) {
+        const regex::RegexFlags global = c.global ? regex::flag_global : 0;
+        return regex_test::Substituted(c.pattern, c.flags | global, mode, *c.replacement, c.subject);
+    });
     EXPECT_GT(compared, cases.size() * 2);
 }
 

@@ -16,6 +16,8 @@ public:
 
     std::size_t Below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
     bool Chance(std::size_t one_in) { return Below(one_in) == 0; }
+    template <std::size_t N>
+    const char* OneOf(const char* const (&choices)[N]) { return choices[Below(N)]; }
 
     // Mostly up to nine characters, at times up to seventy, so the scans
     // that pass over positions by blocks meet a block edge; never ending in

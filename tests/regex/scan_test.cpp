@@ -4,7 +4,6 @@
 // is checked with SSE2 alone and, where the processor has it, with AVX2.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "regex/byte_finder.h"
 #include "regex/charset.h"
 #include "regex/literal_finder.h"
+#include "tests/regex/random_cases.h"
 
 namespace {
 
@@ -21,11 +21,9 @@ constexpr char kAlphabet[] = {'a', 'b', 'A', 'B', 'x', '\0', '\xff'};
 // Long enough for several of the widest steps, and their tails.
 constexpr std::size_t kLongestText = 300;
 
-class RandomScans {
+class RandomScans : public regex_test::RandomCases {
 public:
-    explicit RandomScans(unsigned seed) : random_(seed) {}
-
-    std::size_t Below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
+    using RandomCases::RandomCases;
 
     std::string Text(std::size_t max_length) {
         std::string text(Below(max_length + 1), ' ');
@@ -42,15 +40,11 @@ public:
         }
         return ranges;
     }
-
-private:
-    std::mt19937 random_;
 };
 
 // The vector widths this processor can scan with.
 std::vector<bool> Widths() {
-    if (cpu::Has(cpu::Feature::kAvx2)) return {false, true};
-    return {false};
+    return cpu::Has(cpu::Feature::kAvx2) ? std::vector<bool>{false, true} : std::vector<bool>{false};
 }
 
 // finder.find and find_last must answer, on every range, the first and last
