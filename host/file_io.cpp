@@ -6,14 +6,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+
+#include "frame/unique_object.h"
 
 namespace {
 
-struct FileCloser {
-    void operator()(FILE* file) const { fclose(file); }
+struct CFileTraits {
+    using Value = FILE*;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value file) { fclose(file); }
 };
-using OwnedFile = std::unique_ptr<FILE, FileCloser>;
 
 std::wstring Describe(const std::wstring& path, int error) {
     const char* reason = std::strerror(error);
@@ -25,7 +27,7 @@ std::wstring Describe(const std::wstring& path, int error) {
 }  // namespace
 
 std::optional<std::string> ReadAll(const std::wstring& path, std::wstring& error) {
-    OwnedFile owned;
+    UniqueObject<CFileTraits> owned;
     FILE* file = stdin;
     if (path.empty() || path == L"-") {
         _setmode(_fileno(stdin), _O_BINARY);

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <memory>
 
 #include "proxy/relay/socket_io.h"
 
@@ -16,8 +15,10 @@ std::atomic<NameLookup> g_lookup{nullptr};
 constexpr int kConnectAttempts = 3;
 constexpr DWORD kPauseBetweenAttemptsMs = 1000;
 
-struct AddrInfoDeleter {
-    void operator()(addrinfo* list) const { freeaddrinfo(list); }
+struct AddrInfoTraits {
+    using Value = addrinfo*;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value list) { freeaddrinfo(list); }
 };
 
 enum class Attempt { Connected, Failed, GiveUp };
@@ -88,7 +89,7 @@ std::optional<std::array<std::uint8_t, 4>> ResolveHostV4(const std::string& host
                        : replacement ? replacement(host.c_str(), nullptr, &hints, &found)
                                      : getaddrinfo(host.c_str(), nullptr, &hints, &found);
     if (failed != 0 || found == nullptr) return std::nullopt;
-    const std::unique_ptr<addrinfo, AddrInfoDeleter> owner(found);
+    const UniqueObject<AddrInfoTraits> owner(found);
     const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
     std::memcpy(address.data(), &ipv4->sin_addr, 4);
     return address;
