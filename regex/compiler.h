@@ -49,6 +49,8 @@ struct compiled_pattern {
     width_range width;                          // of group 0
     bool can_start_anywhere = true;             // false: only the first start position can match
     bool recursion_allowed = true;              // mode 2 may use the recursive engine
+    bool memoised_loop = false;                 // a loop remembers where it failed (see take_memo)
+    bool reads_records = false;                 // a backreference, condition or recursion reads a record
     RegexFlags flags = 0;                       // as given, less flag_rightmost for an anchored pattern
     search_plan plan;                           // where the search looks for matches
 };
@@ -512,7 +514,11 @@ std::optional<repeat_bounds> compiler<It>::add_atom(sub_expr<It>* atom, bool sim
     if (is_group && bounds.max >= 17) result_.recursion_allowed = false;
     // A quantified group records its repetitions, which a simple chain cannot.
     const bool fixed_simple_atom = simple && !is_group && bounds.min == bounds.max;
-    append(c, atom->quantify(bounds, arena_), bounds.scale(atom->width()), fixed_simple_atom);
+    sub_expr<It>* const loop = atom->quantify(bounds, arena_);
+    // Outside every group and assertion, what follows the loop is the same
+    // whichever attempt reaches it.
+    if (frames_.size() == 1 && !result_.memoised_loop) result_.memoised_loop = loop->take_memo();
+    append(c, loop, bounds.scale(atom->width()), fixed_simple_atom);
     return bounds;
 }
 
@@ -600,6 +606,7 @@ void compiler<It>::settle_search_shortcuts(const match_group<It>& group0) {
         result_.can_start_anywhere = false;
 
     result_.plan = plan_search(group0, pattern_reads_records_, opening_);
+    result_.reads_records = pattern_reads_records_;
 }
 
 }  // namespace regex::detail

@@ -454,6 +454,7 @@ bool group_quantifier<It, Greedy>::restep_iterate(param& p, It& pos) const {
         p.next = entry_;
         return true;
     }
+    note_failure(p, record.current_start, record.iteration_count);
     restore_loop(record, pop_choice<It, Choice>(p));
     return false;
 }
@@ -461,6 +462,7 @@ bool group_quantifier<It, Greedy>::restep_iterate(param& p, It& pos) const {
 template <class It, bool Greedy>
 template <class End>
 bool group_quantifier<It, Greedy>::step_impl(param& p, It& pos) const {
+    if (known_to_fail(p, pos, 0)) return false;
     backref_tag<It>& record = p.records[record_];
     const loop_entry<It> choice{loop_state<It>::of(record), false};
     record.iteration_count = 0;
@@ -485,6 +487,7 @@ bool end_quantifier<It, Greedy>::step_impl(param& p, It& pos) const {
         p.next = quantifier_->next();
         return true;
     }
+    if (quantifier_->known_to_fail(p, pos, record.iteration_count)) return false;
     const loop_turn<It> choice{record.earlier_start, record.earlier_valid, false};
     record.earlier_start = record.current_start;
     record.earlier_valid = record.current_valid;

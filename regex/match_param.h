@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "regex/hetero_stack.h"
+#include "regex/loop_memo.h"
 #include "regex/match_results.h"
 
 namespace regex::detail {
@@ -87,6 +88,7 @@ struct match_param {
     It istart{};          // where this search starts
     It attempt_start{};   // where the current attempt started
     bool no_empty_at_start = false;  // a match that starts at istart must not be empty
+    loop_memo* memo = nullptr;       // for the pattern's memoised loop, when it may use one
     const sub_expr<It>* top = nullptr;  // group 0, which (?R) runs again
     search_guard* guard = nullptr;
     hetero_stack* stack = nullptr;       // snapshots, and the iterative engine's choice points

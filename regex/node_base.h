@@ -97,6 +97,9 @@ public:
     virtual bool restep_cstring(param& p, It& pos) const = 0;
     // The node that repeats this one; only atoms and groups have one.
     virtual sub_expr* quantify(const repeat_bounds&, arena_allocator&) { return nullptr; }
+    // Makes this loop the one whose failures the search remembers, if it
+    // is a loop that can; whether it is.
+    virtual bool take_memo() { return false; }
     // This node alone, advancing pos. Asked only of nodes that can match a
     // position in at most one way (see compiler.h, "simple").
     virtual bool match_this_bounded(param& p, It& pos) const = 0;

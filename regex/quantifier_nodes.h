@@ -122,6 +122,11 @@ class end_quantifier;
 // iteration from there would only reach what the contents already tried or
 // will try from the same position, with the same records; following each
 // such path as well doubles the work with every position, as (a|)*c shows.
+//
+// Such a loop outside every group and assertion can also remember the
+// positions from which iterating (with its minimum behind it) failed: when
+// nothing reads a record, that depends on the position alone, so later
+// attempts at other starts skip it, and (a|)*c stays linear in the text.
 template <class It, bool Greedy>
 class group_quantifier final : public node<group_quantifier<It, Greedy>, It> {
 public:
@@ -151,6 +156,21 @@ public:
     bool restep_iterate(param& p, It& pos) const;
 
     std::uint32_t record() const { return record_; }
+    bool take_memo() override {
+        memo_ = stops_after_empty_;
+        return memo_;
+    }
+    // Whether iterating from pos, count iterations done, is known to fail.
+    bool known_to_fail(const param& p, It pos, std::uint32_t count) const {
+        const loop_memo* memo = memo_at(p, count);
+        return memo != nullptr && memo->failed(static_cast<std::size_t>(pos - p.ibegin));
+    }
+    // Remembers that iterating from pos failed.
+    void note_failure(param& p, It pos, std::uint32_t count) const {
+        // Refusing an empty match at the search's start is a rule of one search only.
+        if (loop_memo* memo = memo_at(p, count); memo != nullptr && !p.no_empty_at_start)
+            memo->note(static_cast<std::size_t>(pos - p.ibegin));
+    }
     // Whether the iteration that ends at pos is the last one (see above).
     bool ends_loop(const backref_tag<It>& record, It pos) const {
         if (record.earlier_valid && record.earlier_start == pos) return true;
@@ -165,10 +185,18 @@ public:
     }
 
 private:
+    // Only with the minimum behind it does iterating depend on the position alone.
+    loop_memo* memo_at(const param& p, std::uint32_t count) const {
+        return memo_ && count >= q_.min ? p.memo : nullptr;
+    }
+    template <class End>
+    bool iterate_once(param& p, It pos) const;
+
     const sub_expr<It>* entry_;  // the group
     std::uint32_t record_;       // its record
     repeat_bounds q_;          // how often
     bool stops_after_empty_;     // unbounded, over self-contained contents
+    bool memo_ = false;          // the search remembers where iterating failed
 };
 
 template <class It>

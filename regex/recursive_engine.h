@@ -277,6 +277,16 @@ bool group_quantifier<It, Greedy>::match_all_impl(param& p, It pos) const {
 template <class It, bool Greedy>
 template <class End>
 bool group_quantifier<It, Greedy>::iterate(param& p, It pos) const {
+    const std::uint32_t count = p.records[record_].iteration_count;
+    if (known_to_fail(p, pos, count)) return false;
+    if (iterate_once<End>(p, pos)) return true;
+    note_failure(p, pos, count);
+    return false;
+}
+
+template <class It, bool Greedy>
+template <class End>
+bool group_quantifier<It, Greedy>::iterate_once(param& p, It pos) const {
     std::uint32_t& count = p.records[record_].iteration_count;
     if constexpr (Greedy) {
         if (count < q_.max) {

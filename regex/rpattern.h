@@ -94,6 +94,7 @@ protected:
     arena_allocator arena_;                        // every node of the pattern
     bool can_start_anywhere_ = true;               // false: only the first start position can match
     bool recursion_allowed_ = true;                // mode 2 may use the recursive engine
+    bool memo_usable_ = false;                     // a loop remembers where it failed
     std::uint32_t group_count_ = 0;                // see group_count
     std::uint32_t capture_count_ = 0;              // see capture_count
     RegexFlags flags_;                             // as given, less flag_rightmost when anchored

@@ -40,6 +40,8 @@ basic_rpattern<It>::basic_rpattern(std::string pattern, RegexFlags flags, unsign
     this->max_width_ = compiled.width.max;
     this->can_start_anywhere_ = compiled.can_start_anywhere;
     this->recursion_allowed_ = compiled.recursion_allowed;
+    // The memo holds when nothing that follows the loop depends on its records.
+    this->memo_usable_ = compiled.memoised_loop && !compiled.reads_records;
     this->flags_ = compiled.flags;
     this->plan_ = std::move(compiled.plan);
 }

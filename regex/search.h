@@ -21,6 +21,7 @@
 // raises an allocation failure rather than report a match it did not rule
 // out.
 
+#include <optional>
 #include <vector>
 
 #include "regex/iterative_engine.h"
@@ -95,6 +96,7 @@ private:
     search_guard guard_;              // stack and step limits
     hetero_stack stack_;              // snapshots and choice points
     hetero_stack::mark_type bottom_;  // the stack when empty
+    std::optional<loop_memo> memo_;   // see loop_memo
     match_param<It> param_;           // the state every node sees
     engine engine_;                   // the engine for the rest of this call
     bool cstring_;                    // the text ends at its first NUL
@@ -117,6 +119,8 @@ searcher<It>::searcher(const basic_rpattern_base_impl<It>& pattern, It ibegin, I
     param_.top = pattern.top_;
     param_.guard = &guard_;
     param_.stack = &stack_;
+    // A text that ends at its NUL has no length to size the memo by.
+    if (pattern.memo_usable_ && !cstring) param_.memo = &memo_.emplace(static_cast<std::size_t>(iend - ibegin) + 1);
     const unsigned mode = pattern.mode_;
     const bool recursive = mode == mode_recursive || (mode == mode_mixed && pattern.recursion_allowed_);
     engine_ = recursive ? engine::recursive : engine::iterative;

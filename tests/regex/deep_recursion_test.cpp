@@ -67,12 +67,24 @@ TEST_P(DeepRecursionTest, SearchThatOutgrowsItsBacktrackBudgetRaises) {
     EXPECT_EQ(SpansOnSmallStack("(a|bc?)*x", "abcx", limits), "0-4 1-3");
 }
 
-// Backtracking that would take exponential time stops at the step limit.
+// A loop outside every group remembers where iterating failed, so each
+// later start costs a step, not another pass over the rest of the text.
+TEST_P(DeepRecursionTest, TopLevelLoopFailsOncePerPosition) {
+    regex::match_limits limits;
+    limits.steps = 1000 * 1000;
+    EXPECT_EQ(SpansOnSmallStack("(a|)*c", std::string(20000, 'a') + "bc", limits), "20001-20002 20001-20001");
+    EXPECT_EQ(SpansOnSmallStack("(?:ab|a|)*c", std::string(10000, 'a') + "xab" + "c", limits), "10001-10004");
+    // A backreference reads the records, and the memo would be wrong.
+    EXPECT_EQ(SpansOnSmallStack("(a|)*\\1c", "xaac"), "1-4 3-3");
+}
+
+// Backtracking that would take exponential time stops at the step limit
+// (inside a group, where a loop cannot remember its failures).
 TEST_P(DeepRecursionTest, StepLimitStopsRunawayBacktracking) {
     regex::match_limits limits;
     limits.steps = 100000;
-    EXPECT_EQ(SpansOnSmallStack("(a*)*[bc]", std::string(40, 'a'), limits), "step limit");
-    EXPECT_EQ(SpansOnSmallStack("(a*)*[bc]", "aab", limits), "0-3 2-2");
+    EXPECT_EQ(SpansOnSmallStack("(?:(a*)*)[bc]", std::string(40, 'a'), limits), "step limit");
+    EXPECT_EQ(SpansOnSmallStack("(?:(a*)*)[bc]", "aab", limits), "0-3 2-2");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, DeepRecursionTest, ::testing::ValuesIn(regex_test::kModes),
