@@ -123,7 +123,23 @@ def main():
     print("* a former trap, in no mean")
     for (name, rival), (ratio, w) in sorted(worst.items()):
         print("worst %s/%s: %.2f (%s)" % (name, rival, ratio, w))
+    print_times(columns, native, native_kernel, workloads, [r for r in args.engines.split(",") if r in native])
     return 1 if disagreements else 0
+
+
+def print_times(columns, native, native_kernel, workloads, rivals):
+    """Every engine's time in microseconds, the DLLs' scaled to the native kernel."""
+    print("\nTimes in us (the DLLs' scaled by native kernel / their kernel)")
+    names = [name for name, _, _ in columns] + rivals
+    print("%-18s" % "workload" + "".join(" %11s" % n for n in names))
+    for w in workloads:
+        row = "%-18s" % w
+        for _, times, kernel in columns:
+            row += " %11.1f" % (times[w][0] * native_kernel / kernel / 1000)
+        for rival in rivals:
+            ns, outcome = native[rival][w]
+            row += " %11s" % ("%.1f" % (ns / 1000) if ns > 0 else outcome)
+        print(row)
 
 
 if __name__ == "__main__":
