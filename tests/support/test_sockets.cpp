@@ -2,6 +2,7 @@
 
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "frame/tick_deadline.h"
@@ -59,8 +60,15 @@ bool TestSocket::SetTimeout(DWORD timeoutMs) {
 }
 
 bool TestSocket::Send(std::string_view data) {
+    // A peer that stops reading must fail the test, not hang it: each call
+    // moves a slice under the time limit (Wine's blocking send does not even
+    // return when the other side resets the connection).
+    constexpr std::size_t kSlice = 64 * 1024;
+    const DWORD timeoutMs = kIoTimeoutMs;
+    if (setsockopt(socket_, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs) != 0)
+        return false;
     while (!data.empty()) {
-        const int sent = send(socket_, data.data(), static_cast<int>(data.size()), 0);
+        const int sent = send(socket_, data.data(), static_cast<int>(std::min(data.size(), kSlice)), 0);
         if (sent <= 0) return false;
         data.remove_prefix(static_cast<std::size_t>(sent));
     }
